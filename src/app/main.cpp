@@ -1,0 +1,5 @@
+#include "shell/CVelmoraApp.h"
+
+int main(int argc, char** argv) {
+    return CVelmoraApp::Run(argc, argv);
+}

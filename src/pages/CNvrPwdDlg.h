@@ -1,0 +1,13 @@
+#pragma once
+
+#include "pages/CPageBase.h"
+
+// Page 8: securing the recorder with its administrator password.
+class CNvrPwdDlg final : public CPageBase {
+    Q_OBJECT
+public:
+    explicit CNvrPwdDlg(CInterDialog& host);
+
+protected:
+    void onOverlayResult(int kind, int result) override;
+};

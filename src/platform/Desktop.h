@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// True when the system has a font of this family.
+bool IsFontInstalled(const QString& family);
+
+// Opens an http or https address in the user's browser. Refuses anything else.
+bool OpenUrl(const QString& address);
+
+}  // namespace platform

@@ -1,0 +1,15 @@
+#include "platform/Resources.h"
+
+#include <QFile>
+
+namespace platform {
+
+QByteArray ResourceBytes(const QString& type, int id) {
+    QFile file(QStringLiteral(":/%1/%2").arg(type).arg(id));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+#include "platform/RestartableWorker.h"
+
+namespace platform {
+
+bool RestartableWorker::start(Body body) {
+    stop();
+    auto run = std::make_shared<RunFlag>(1);
+    run_ = run;
+    return thread_.start([run, body = std::move(body)] { body(run); });
+}
+
+bool RestartableWorker::stop() {
+    if (run_) {
+        run_->store(0);
+    }
+    if (!thread_.exists()) {
+        return true;
+    }
+    return thread_.stop(stopWait_);
+}
+
+}  // namespace platform

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "platform/MessageWindow.h"
+#include "shell/LoginProbe.h"
+#include "shell/StorageWorker.h"
+#include "shell/WizardSession.h"
+
+class CPageBase;
+
+// The page host: the wizard window the user sees. Shows one page at a time and keeps what
+// must outlive a page.
+class CInterDialog final : public platform::MessageWindow<QDialog> {
+    Q_OBJECT
+public:
+    using PageFactory = std::function<std::unique_ptr<CPageBase>(int id, CInterDialog& host)>;
+
+    // `outer` is the shadow window, which hears of moves and minimising.
+    explicit CInterDialog(QWidget* outer);
+    ~CInterDialog() override;
+
+    // The screen position the host opens at.
+    void setOrigin(QPoint origin) { origin_ = origin; }
+
+    // Shows page `id` (1..13) in place of the current one; other ids leave the page as it is.
+    void SwitchToPage(int id);
+
+    int currentPageId() const { return currentPage_; }
+    CPageBase* currentPage() const;
+
+    WizardSession& session() { return *session_; }
+    LoginProbe& loginProbe() { return loginProbe_; }
+    StorageWorker& storageWorker() { return storageWorker_; }
+
+    // Portal data the camera step learns for the cloud step and the summary.
+    QString summaryText1;  // portal address
+    QString summaryText2;  // portal number
+    QString localHyperlink;
+    QString portalAccess;
+    QString portalDfp;
+
+    // Replaces the page classes (tests drive the host with stand-in pages).
+    void setPageFactory(PageFactory factory) { factory_ = std::move(factory); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void messageEvent(platform::WindowMessageEvent& event) override;
+    // Escape and the window manager's close button reach the page's close handler.
+    void reject() override;
+
+private:
+    void navigate(std::intptr_t action, std::intptr_t count);
+    void destroyPage();
+
+    QWidget* outer_;
+    QPoint origin_;
+    bool started_ = false;
+    std::array<std::unique_ptr<CPageBase>, 13> slots_;
+    int currentPage_ = 1;
+    std::unique_ptr<WizardSession> session_ = std::make_unique<WizardSession>();
+    LoginProbe loginProbe_;
+    StorageWorker storageWorker_;
+    PageFactory factory_;
+};

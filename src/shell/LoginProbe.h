@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "platform/RestartableWorker.h"
+#include "platform/WindowMessage.h"
+
+// The verdict words the password page reads. Open and Locked are never both 1 once a probe
+// has ended.
+struct LoginProbeWords {
+    std::atomic<std::int32_t> open{0};    // factory password accepted, or recorder unreachable
+    std::atomic<std::int32_t> locked{0};  // the recorder refused the empty password
+    std::atomic<std::int32_t> busy{0};    // 1 while a probe runs
+};
+
+// How one login check ended.
+enum class ProbeOutcome {
+    NotSent,   // no address, no discovery record, no interface or no channel
+    Accepted,  // status done and the login accepted
+    TimedOut,  // the recorder did not answer
+    Refused,   // any other ending
+};
+
+// Asks the chosen recorder, in the background, whether it still accepts "admin" with an empty
+// password, and leaves the verdict in LoginProbeWords.
+class LoginProbe final {
+public:
+    // Sends the check for recorderIp/recorderMac and waits for its end while `run` is set.
+    using Sender = std::function<ProbeOutcome(const QString& recorderIp, const QString& recorderMac,
+                                              const std::atomic<std::int32_t>& run)>;
+
+    explicit LoginProbe(std::chrono::milliseconds stopWait = std::chrono::milliseconds(3000));
+    ~LoginProbe();
+    LoginProbe(const LoginProbe&) = delete;
+    LoginProbe& operator=(const LoginProbe&) = delete;
+
+    void setSender(Sender sender) { sender_ = std::move(sender); }
+
+    // The password page that hears of an unreachable recorder (0 when none is shown).
+    void setNoticeTarget(platform::WindowId page) { shared_->noticeTarget.store(page); }
+
+    // Stops a running probe (bounded) and starts a new one.
+    void start(const QString& recorderIp, const QString& recorderMac);
+
+    const LoginProbeWords& words() const { return shared_->words; }
+    bool threadExists() const { return worker_.exists(); }
+
+private:
+    struct Shared {
+        LoginProbeWords words;
+        std::atomic<platform::WindowId> noticeTarget{0};
+        std::mutex verdictMutex;  // a run writes its verdict only while it is the current one
+        std::shared_ptr<platform::RestartableWorker::RunFlag> current;
+    };
+
+    static void Run(const std::shared_ptr<Shared>& shared,
+                    const std::shared_ptr<platform::RestartableWorker::RunFlag>& run,
+                    const Sender& sender, const QString& ip, const QString& mac);
+
+    std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
+    Sender sender_;
+    platform::RestartableWorker worker_;
+};

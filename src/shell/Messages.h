@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+// Window messages between the wizard's windows: WM_USER (1024) plus an offset.
+namespace msg {
+
+inline constexpr std::uint32_t kUser = 1024;
+
+inline constexpr std::uint32_t kNavigate = kUser + 100;         // 1124
+inline constexpr std::uint32_t kShowOverlay = kUser + 101;      // 1125, wParam = overlay kind
+inline constexpr std::uint32_t kLanguageChosen = kUser + 105;   // 1129, wParam = index
+inline constexpr std::uint32_t kMoved = kUser + 115;            // 1139, wParam = x, lParam = y
+inline constexpr std::uint32_t kStartLoginProbe = kUser + 122;  // 1146
+inline constexpr std::uint32_t kStorageWorker = kUser + 123;    // 1147, wParam 0 start, else stop
+inline constexpr std::uint32_t kNetworkNotice = kUser + 125;    // 1149, to the password page
+
+// wParam of kNavigate.
+enum Navigate : std::intptr_t {
+    kBack = 1,  // lParam n: back 1 + n pages when n > 0, else 1
+    kNext = 2,  // lParam n: forward 1 + n pages (n may be negative)
+    kClose = 3,
+    kFinish = 4,  // closes, as kClose
+    kHome = 5,
+    kMinimise = 6,
+};
+
+}  // namespace msg
