@@ -15,23 +15,10 @@ constexpr qreal kRadius = 4.0;
 
 }  // namespace
 
-CApproButton::CApproButton(int controlId, QWidget* parent)
-    : QAbstractButton(parent), controlId_(controlId) {
-    setObjectName(QStringLiteral("id%1").arg(controlId));
+CApproButton::CApproButton(int controlId, QWidget* parent) : CStateButton(controlId, parent) {
     setFont(UiFont(14, true));
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_Hover);
-}
-
-int CApproButton::state() const {
-    if (!isEnabled()) {
-        return 0;
-    }
-    if (isDown() || isChecked()) {
-        return 2;
-    }
-    return hovered_ ? 3 : 1;
 }
 
 void CApproButton::setCaptionFont(const QFont& font) {
@@ -45,18 +32,6 @@ int CApproButton::captionWidth(int padding) const {
 
 QSize CApproButton::sizeHint() const {
     return {captionWidth(40), 43};
-}
-
-void CApproButton::enterEvent(QEnterEvent* event) {
-    hovered_ = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void CApproButton::leaveEvent(QEvent* event) {
-    hovered_ = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 void CApproButton::paintEvent(QPaintEvent*) {

@@ -1,19 +1,16 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QColor>
+
+#include "controls/CStateButton.h"
 
 namespace controls {
 
-// The wizard's caption button. One state word drives the look: 0 disabled, 1 normal,
-// 2 pressed or latched, 3 hover.
-class CApproButton : public QAbstractButton {
+// The wizard's caption button.
+class CApproButton : public CStateButton {
     Q_OBJECT
 public:
     CApproButton(int controlId, QWidget* parent);
-
-    int controlId() const { return controlId_; }
-    int state() const;
 
     void setCaptionFont(const QFont& font);
     void setCaptionColor(const QColor& color) {
@@ -28,12 +25,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
-    int controlId_;
-    bool hovered_ = false;
     QColor captionColor_{Qt::white};
 };
 

@@ -12,33 +12,9 @@ constexpr QColor kCloseHoverPlate(223, 4, 15);
 }  // namespace
 
 CIconButton::CIconButton(int controlId, Glyph glyph, QWidget* parent)
-    : QAbstractButton(parent), controlId_(controlId), glyph_(glyph) {
-    setObjectName(QStringLiteral("id%1").arg(controlId));
+    : CStateButton(controlId, parent), glyph_(glyph) {
     setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_Hover);
     setAccessibleName(glyph == Glyph::Close ? QStringLiteral("Close") : QStringLiteral("Minimise"));
-}
-
-int CIconButton::state() const {
-    if (!isEnabled()) {
-        return 0;
-    }
-    if (isDown()) {
-        return 2;
-    }
-    return hovered_ ? 3 : 1;
-}
-
-void CIconButton::enterEvent(QEnterEvent* event) {
-    hovered_ = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void CIconButton::leaveEvent(QEvent* event) {
-    hovered_ = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 void CIconButton::paintEvent(QPaintEvent*) {

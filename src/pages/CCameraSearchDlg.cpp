@@ -1,25 +1,9 @@
 #include "pages/CCameraSearchDlg.h"
 
+#include "pages/PageLooks.h"
 #include "shell/Messages.h"
 
-namespace {
-
-PageLook Look() {
-    PageLook look;
-    look.backgroundId = 0;
-    look.step = 9;
-    look.titleKey = u"camsearch_01";
-    look.titleFallback = u"Add your cameras";
-    look.bodyKey = nullptr;
-    look.bodyFallback = u"";
-    look.back = true;
-    look.next = true;
-    return look;
-}
-
-}  // namespace
-
-CCameraSearchDlg::CCameraSearchDlg(CInterDialog& host) : CPageBase(host, Look()) {
+CCameraSearchDlg::CCameraSearchDlg(CInterDialog& host) : CPageBase(host, PageLookOf(11)) {
     setObjectName(QStringLiteral("CCameraSearchDlg"));
 }
 

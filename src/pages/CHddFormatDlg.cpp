@@ -1,29 +1,18 @@
 #include "pages/CHddFormatDlg.h"
 
 #include "controls/CApproButton.h"
+#include "pages/PageLooks.h"
 #include "shell/CInterDialog.h"
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
 
 namespace {
 
-PageLook Look() {
-    PageLook look;
-    look.backgroundId = 0;
-    look.step = 8;
-    look.titleKey = u"hddformat_01";
-    look.titleFallback = u"Setup HDD for NVR";
-    look.bodyKey = nullptr;
-    look.bodyFallback = u"";
-    look.back = true;
-    look.next = true;
-    return look;
-}
 constexpr QRect kSkipRect(640, 536, 140, 43);
 
 }  // namespace
 
-CHddFormatDlg::CHddFormatDlg(CInterDialog& host) : CPageBase(host, Look()) {
+CHddFormatDlg::CHddFormatDlg(CInterDialog& host) : CPageBase(host, PageLookOf(10)) {
     setObjectName(QStringLiteral("CHddFormatDlg"));
     auto* skip = new controls::CApproButton(kSkipId, this);
     skip->setText(shell::LookupText(u"SKIP", u"SKIP"));

@@ -1,25 +1,9 @@
 #include "pages/CIntroduction3Dlg.h"
 
+#include "pages/PageLooks.h"
 #include "shell/Messages.h"
 
-namespace {
-
-PageLook Look() {
-    PageLook look;
-    look.backgroundId = 3005;
-    look.step = 4;
-    look.titleKey = u"intro_01";
-    look.titleFallback = u"Connect your device";
-    look.bodyKey = u"intro_04";
-    look.bodyFallback = u"After the LED on the top of the ORB-560Z turns blue, click Next.";
-    look.back = true;
-    look.next = true;
-    return look;
-}
-
-}  // namespace
-
-CIntroduction3Dlg::CIntroduction3Dlg(CInterDialog& host) : CPageBase(host, Look()) {
+CIntroduction3Dlg::CIntroduction3Dlg(CInterDialog& host) : CPageBase(host, PageLookOf(6)) {
     setObjectName(QStringLiteral("CIntroduction3Dlg"));
 }
 

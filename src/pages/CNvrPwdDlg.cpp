@@ -1,25 +1,9 @@
 #include "pages/CNvrPwdDlg.h"
 
+#include "pages/PageLooks.h"
 #include "shell/Messages.h"
 
-namespace {
-
-PageLook Look() {
-    PageLook look;
-    look.backgroundId = 0;
-    look.step = 6;
-    look.titleKey = u"nvrpwd_01";
-    look.titleFallback = u"Secure your NVR";
-    look.bodyKey = nullptr;
-    look.bodyFallback = u"";
-    look.back = true;
-    look.next = true;
-    return look;
-}
-
-}  // namespace
-
-CNvrPwdDlg::CNvrPwdDlg(CInterDialog& host) : CPageBase(host, Look()) {
+CNvrPwdDlg::CNvrPwdDlg(CInterDialog& host) : CPageBase(host, PageLookOf(8)) {
     setObjectName(QStringLiteral("CNvrPwdDlg"));
 }
 

@@ -1,25 +1,9 @@
 #include "pages/CNvrSearchDlg.h"
 
+#include "pages/PageLooks.h"
 #include "shell/Messages.h"
 
-namespace {
-
-PageLook Look() {
-    PageLook look;
-    look.backgroundId = 0;
-    look.step = 5;
-    look.titleKey = u"nvrsearch_01";
-    look.titleFallback = u"Select your NVR device";
-    look.bodyKey = nullptr;
-    look.bodyFallback = u"";
-    look.back = true;
-    look.next = true;
-    return look;
-}
-
-}  // namespace
-
-CNvrSearchDlg::CNvrSearchDlg(CInterDialog& host) : CPageBase(host, Look()) {
+CNvrSearchDlg::CNvrSearchDlg(CInterDialog& host) : CPageBase(host, PageLookOf(7)) {
     setObjectName(QStringLiteral("CNvrSearchDlg"));
 }
 

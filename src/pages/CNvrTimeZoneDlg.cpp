@@ -1,25 +1,9 @@
 #include "pages/CNvrTimeZoneDlg.h"
 
+#include "pages/PageLooks.h"
 #include "shell/Messages.h"
 
-namespace {
-
-PageLook Look() {
-    PageLook look;
-    look.backgroundId = 0;
-    look.step = 7;
-    look.titleKey = u"SetupTimeZone_title";
-    look.titleFallback = u"Set time zone";
-    look.bodyKey = nullptr;
-    look.bodyFallback = u"";
-    look.back = true;
-    look.next = true;
-    return look;
-}
-
-}  // namespace
-
-CNvrTimeZoneDlg::CNvrTimeZoneDlg(CInterDialog& host) : CPageBase(host, Look()) {
+CNvrTimeZoneDlg::CNvrTimeZoneDlg(CInterDialog& host) : CPageBase(host, PageLookOf(9)) {
     setObjectName(QStringLiteral("CNvrTimeZoneDlg"));
 }
 

@@ -117,9 +117,9 @@ void CPageBase::onBack() {
     navigate(msg::kBack);
 }
 
-int CPageBase::showOverlay(int kind, const overlay::OverlayData& data) {
+int CPageBase::showOverlay(int kind, const overlay::OverlayData& data, overlay::SidePage sidePage) {
     QPointer<CPageBase> self(this);
-    const int result = CTransparentPage::Show(this, kind, data);
+    const int result = CTransparentPage::Show(this, kind, data, std::move(sidePage));
     if (self) {
         onOverlayResult(kind, result);
     }

@@ -46,8 +46,10 @@ public:
     virtual void onNext();
     virtual void onBack();
 
-    // Opens the overlay of `kind` and reports its result to onOverlayResult.
-    int showOverlay(int kind, const overlay::OverlayData& data = {});
+    // Opens the overlay of `kind` and reports its result to onOverlayResult. `sidePage`
+    // replaces the kind's own side page.
+    int showOverlay(int kind, const overlay::OverlayData& data = {},
+                    overlay::SidePage sidePage = {});
 
     // Reads every text of the page again from the active language.
     virtual void retranslate();

@@ -22,17 +22,10 @@ std::uint32_t KernelCell(double distance, const ShadowParams& p, int radius, int
 
 }  // namespace
 
-std::vector<std::uint32_t> BuildShadowBitmap(int width, int height, const ShadowParams& p) {
-    const int margin = std::max(p.size, 0);
-    const int rectWidth = width - 2 * margin;
-    const int rectHeight = height - 2 * margin;
-    if (rectWidth <= 0 || rectHeight <= 0) {
-        return {};
-    }
+std::vector<std::uint32_t> BuildShadowKernel(const ShadowParams& p) {
     const int radius = std::max(p.size, p.sharpness);
     const int centre = std::max(p.size - p.sharpness, 0);
     const int side = 2 * radius + 1;
-
     std::vector<std::uint32_t> kernel(static_cast<std::size_t>(side) * side);
     for (int ky = 0; ky < side; ++ky) {
         for (int kx = 0; kx < side; ++kx) {
@@ -41,6 +34,19 @@ std::vector<std::uint32_t> BuildShadowBitmap(int width, int height, const Shadow
                 KernelCell(distance, p, radius, centre);
         }
     }
+    return kernel;
+}
+
+std::vector<std::uint32_t> BuildShadowBitmap(int width, int height, const ShadowParams& p) {
+    const int margin = std::max(p.size, 0);
+    const int rectWidth = width - 2 * margin;
+    const int rectHeight = height - 2 * margin;
+    if (rectWidth <= 0 || rectHeight <= 0) {
+        return {};
+    }
+    const int radius = std::max(p.size, p.sharpness);
+    const int side = 2 * radius + 1;
+    const std::vector<std::uint32_t> kernel = BuildShadowKernel(p);
 
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0u);
     auto stamp = [&](int cx, int cy) {

@@ -12,6 +12,10 @@ struct ShadowParams {
     int size = 10;               // margin between the bitmap edge and the shadowed rectangle
 };
 
+// The square kernel stamped along the rectangle's border: side 2 * max(size, sharpness) + 1,
+// row by row, pixels as in BuildShadowBitmap.
+std::vector<std::uint32_t> BuildShadowKernel(const ShadowParams& params);
+
 // The soft shadow of a rectangle inset by `size` on every side of a width x height bitmap.
 // Pixels are 0xAARRGGBB with premultiplied colour, row by row; the rectangle itself is fully
 // transparent. Empty when the bitmap is too small to hold a rectangle.
