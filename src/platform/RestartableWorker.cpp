@@ -2,10 +2,14 @@
 
 namespace platform {
 
-bool RestartableWorker::start(Body body) {
+bool RestartableWorker::start(
+    Body body, const std::function<void(const std::shared_ptr<RunFlag>&)>& beforeStart) {
     stop();
     auto run = std::make_shared<RunFlag>(1);
     run_ = run;
+    if (beforeStart) {
+        beforeStart(run);
+    }
     return thread_.start([run, body = std::move(body)] { body(run); });
 }
 

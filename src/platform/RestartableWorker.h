@@ -24,7 +24,9 @@ public:
     RestartableWorker& operator=(const RestartableWorker&) = delete;
 
     // Stops a running job (bounded), then starts `body` with a fresh run flag set to 1.
-    bool start(Body body);
+    // `beforeStart` sees the new flag on the caller's thread before the job can run.
+    bool start(Body body,
+               const std::function<void(const std::shared_ptr<RunFlag>&)>& beforeStart = {});
 
     // Clears the run flag and waits for the job, at most the stop wait. True when it ended.
     bool stop();

@@ -13,28 +13,35 @@ LoginProbe::~LoginProbe() {
 }
 
 void LoginProbe::start(const QString& recorderIp, const QString& recorderMac) {
-    worker_.stop();
     auto shared = shared_;
     Sender sender = sender_;
-    worker_.start([shared, sender, recorderIp, recorderMac](const auto& run) {
-        Run(shared, run, sender, recorderIp, recorderMac);
-    });
-    std::lock_guard lock(shared_->verdictMutex);
-    shared_->current = worker_.runFlag();
+    const bool started =
+        worker_.start([shared, sender, recorderIp, recorderMac](
+                          const auto& run) { Run(shared, run, sender, recorderIp, recorderMac); },
+                      [&shared](const auto& run) {
+                          // The new run owns the words from now on; an older one that ends late is
+                          // ignored. They read "running" before the page that waits on them can be
+                          // made.
+                          std::lock_guard lock(shared->verdictMutex);
+                          shared->current = run;
+                          shared->words.open.store(0);
+                          shared->words.locked.store(1);
+                          shared->words.busy.store(1);
+                      });
+    if (!started) {
+        // No thread, no datagram: counts as an unreachable recorder.
+        std::lock_guard lock(shared->verdictMutex);
+        shared->words.open.store(1);
+        shared->words.locked.store(0);
+        shared->words.busy.store(0);
+        platform::PostMessage(shared->noticeTarget.load(), msg::kNetworkNotice);
+    }
 }
 
 void LoginProbe::Run(const std::shared_ptr<Shared>& shared,
                      const std::shared_ptr<platform::RestartableWorker::RunFlag>& run,
                      const Sender& sender, const QString& ip, const QString& mac) {
     LoginProbeWords& words = shared->words;
-    {
-        std::lock_guard lock(shared->verdictMutex);
-        shared->current = run;
-        words.open.store(0);
-        words.locked.store(1);
-        words.busy.store(1);  // after the verdict words, so a reader never sees a stale verdict
-    }
-
     ProbeOutcome outcome = ProbeOutcome::NotSent;
     if (run->load() != 0) {
         outcome = sender ? sender(ip, mac, *run) : ProbeOutcome::NotSent;

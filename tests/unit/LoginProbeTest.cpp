@@ -91,6 +91,8 @@ TEST(LoginProbe, VerdictFollowsTheOutcome) {
         probe.setSender(script.sender());
         probe.setNoticeTarget(page.windowId());
         probe.start(QStringLiteral("192.168.0.30"), QStringLiteral("00:11:22:33:44:55"));
+        // Running from the moment start returns, so a page made next never reads a stale verdict.
+        EXPECT_EQ(probe.words().busy.load(), 1);
         ASSERT_TRUE(script.waitForCalls(1));
         EXPECT_EQ(probe.words().busy.load(), 1);
         EXPECT_EQ(probe.words().open.load(), 0);
