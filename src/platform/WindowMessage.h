@@ -5,6 +5,14 @@
 
 #include <cstdint>
 
+// windows.h defines these names as macros.
+#ifdef PostMessage
+#undef PostMessage
+#endif
+#ifdef SendMessage
+#undef SendMessage
+#endif
+
 namespace platform {
 
 // A window's handle for messages: stays valid as a number after the window is gone, so

@@ -16,6 +16,8 @@
 #include "shell/WindowShape.h"
 
 #ifdef Q_OS_WIN
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #endif
 

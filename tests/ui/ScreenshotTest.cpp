@@ -6,11 +6,11 @@
 #include "pages/CPageBase.h"
 
 // Saves every page as the user sees it, for people to look at.
-TEST(Screenshots, EveryPageInEnglishAndGerman) {
+TEST(Screenshots, EveryPageInEnglishGermanGreekAndJapanese) {
     const QString dir = QStringLiteral(ORB_SCREENS_DIR "/pages");
     ASSERT_TRUE(QDir().mkpath(dir));
     HostFixture fixture;
-    for (int language : {0, 6}) {
+    for (int language : {0, 6, 17, 21}) {
         shell::SetLanguageIndex(language);
         shell::LoadLanguagePack(language);
         for (int id = 1; id <= 13; ++id) {
