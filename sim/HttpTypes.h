@@ -1,0 +1,51 @@
+#pragma once
+
+// The simulator's view of one HTTP exchange, independent of the server library, so the device
+// handlers are plain functions of (state, request) that tests can call without sockets.
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <optional>
+
+namespace sim {
+
+using HttpPairs = QList<QPair<QByteArray, QByteArray>>;
+
+struct HttpRequest {
+    QByteArray method = "GET";
+    QByteArray target;  // path with query, exactly as received (never decoded)
+    HttpPairs headers;
+    QByteArray body;
+    bool tls = false;
+
+    // First header of that name, compared without regard to case.
+    std::optional<QByteArray> header(const QByteArray& name) const;
+    QByteArray path() const;   // target before the first "?"
+    QByteArray query() const;  // target after the first "?"
+};
+
+struct HttpReply {
+    int status = 200;
+    QByteArray contentType = "text/plain";
+    QByteArray body;
+    HttpPairs headers;
+};
+
+// Query or form text cut at "&", each piece at its first "=" (a piece without one gives an
+// empty value). Values stay raw: the wizard inserts Base64 and passwords unencoded, and "+" in
+// Base64 is not a blank.
+HttpPairs SplitQuery(const QByteArray& query);
+std::optional<QByteArray> QueryValue(const HttpPairs& pairs, const QByteArray& key);
+
+// "%XX" sequences decoded; malformed ones and "+" kept as they are.
+QByteArray PercentDecoded(const QByteArray& text);
+
+// The recorder's reply format: key=value lines, each ended by CR LF.
+QByteArray KeyValueLines(const QList<QPair<QByteArray, QByteArray>>& pairs);
+
+HttpReply TextReply(int status, const QByteArray& body);
+
+}  // namespace sim

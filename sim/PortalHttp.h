@@ -1,0 +1,40 @@
+#pragma once
+
+// The cloud portal's form endpoints: sign-up ("/signin"), sign-in ("/account/?signin") and
+// binding a recorder to the signed-in account ("/account/?add", with the "nubra" cookie).
+// Replies are short texts holding "success" or an error code; a scenario may fix the text.
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <mutex>
+#include <optional>
+
+#include "HttpTypes.h"
+#include "Scenario.h"
+#include "SimState.h"
+
+namespace sim {
+
+class PortalHttp {
+public:
+    explicit PortalHttp(SimState& state);
+
+    HttpReply handle(const HttpRequest& request);
+
+    std::optional<Faults> faults();
+    QString label() const { return QStringLiteral("portal"); }
+
+private:
+    HttpReply signUp(const HttpPairs& form);
+    HttpReply signIn(const HttpPairs& form);
+    HttpReply bind(const HttpRequest& request, const HttpPairs& form);
+    HttpReply signedIn(const QString& email, const QByteArray& text);
+
+    SimState& state_;
+    std::mutex mutex_;
+    std::map<QByteArray, QString> sessions_;  // cookie value -> account e-mail
+};
+
+}  // namespace sim

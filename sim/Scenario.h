@@ -1,0 +1,117 @@
+#pragma once
+
+// What the simulator plays: recorders with their cameras, and one cloud portal. Everything the
+// servers need to answer is here; runtime changes (a set password, format progress, added
+// cameras) are made to this same data under SimState's lock.
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace sim {
+
+// Fault knobs of one device; all off by default. Switchable while running.
+struct Faults {
+    bool silentUdp = false;        // no datagram answers at all
+    bool silentHttp = false;       // accept connections, never answer
+    int delayMs = 0;               // added before every answer
+    int wrongReplyLength = 0;      // search reply of this length instead of 334/342 (0 = off)
+    int duplicateReplies = 0;      // extra copies of every datagram answer
+    bool digestChallenge = false;  // ask for Digest even when the device is set to Basic
+    int forceStatus = 0;           // answer every HTTP request with this status (401, 409, 404)
+    bool accessError = false;      // time-zone list answers "Access Error"
+    bool badRequest = false;       // time-zone writes answer "400 Bad Request"
+    bool failFormat = false;       // format progress stops and the drive is not ready
+    int portalDelayMs = 0;         // the portal answers this much later
+};
+
+// A camera as the recorder's cloud discovery list shows it, plus what it serves itself.
+struct Camera {
+    // The nine discovery fields, in list order.
+    QString addedFlag;  // "1" when the recorder already holds the camera
+    QString ip;         // also the address the camera serves on
+    QString mac;
+    QString brand;
+    QString model;
+    QString account;   // account the recorder reports
+    QString password;  // password the recorder reports
+    QString protocol;
+    QString protocolType;   // "0" for legacy cameras that take the datagram password change
+    QString name;           // drawn on its JPEG frames
+    QString adminPassword;  // the camera's own password for /image/jpeg.cgi and /system.cgi
+    int httpPort = 80;
+    Faults faults;
+};
+
+struct Drive {
+    QString plug = QStringLiteral("1");
+    QString ready = QStringLiteral("1");
+    QString type = QStringLiteral("1");
+    QString deviceName = QStringLiteral("HD1");
+    QString modelName = QStringLiteral("ST1000DM010");
+    QString usedPartition = QStringLiteral("1");
+    QString partitionInfo = QStringLiteral("1,0,931,931,0,1");  // sixth item: file system
+    QString dataMatch = QStringLiteral("0");
+    int formatDurationMs = 3000;
+    // Runtime: format progress 0..100 while formatting; -1 when no format has started.
+    int formatProgress = -1;
+    qint64 formatStartedMs = 0;
+};
+
+struct PortalData {
+    QString status = QStringLiteral("0");
+    QString access = QStringLiteral("1");
+    QString portalUrl;  // filled from the portal's address when empty
+    QString portalNumber = QStringLiteral("0");
+    QString portalDfp = QStringLiteral("5A3F9C27E1D04B88");
+    QString model = QStringLiteral("ORB-780Z");
+    QString localHyperlink;  // filled from the recorder's address when empty
+    QString registeredEmail;
+    QString registeredPassword;
+};
+
+struct Recorder {
+    QString model = QStringLiteral("ORB-780Z");
+    QString mac = QStringLiteral("00:1c:2a:78:0e:01");
+    QString deviceName = QStringLiteral("ORB-780Z");
+    QString ip = QStringLiteral("10.77.0.10");
+    int httpPort = 80;
+    int httpsPort = 443;
+    int replyLength = 342;       // 334 (short layout) or 342 (long layout with its clock)
+    int clockOffsetSeconds = 0;  // the recorder's clock minus the host's
+    QString adminPassword;       // empty: factory state
+    QString authScheme = QStringLiteral("basic");  // "basic" or "digest"
+    // Time-zone names by the recorder's language number; missing numbers use the built-in list.
+    QMap<int, QStringList> timeZones;
+    int currentZone = 0;
+    Drive drive;
+    QList<Camera> cameras;
+    PortalData portal;
+    Faults faults;
+};
+
+struct PortalAccount {
+    QString email;
+    QString password;
+};
+
+struct Portal {
+    QString ip = QStringLiteral("10.77.0.100");
+    int httpsPort = 443;
+    QList<PortalAccount> accounts;
+    // Reply texts by request ("signup", "signin", "bind"); the sim picks success or the
+    // error text the scenario names.
+    QMap<QString, QString> replies;
+    Faults faults;
+};
+
+struct Scenario {
+    QList<Recorder> recorders;
+    Portal portal;
+};
+
+}  // namespace sim

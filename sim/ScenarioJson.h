@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+#include "Scenario.h"
+
+namespace sim {
+
+// Reads a scenario file. On failure returns nothing and, when error is given, one line naming
+// the field at fault ("recorders[0].mac: not a MAC address: ...").
+std::optional<Scenario> ParseScenario(const QByteArray& json, QString* error);
+
+// The whole scenario, runtime state included, in the form ParseScenario reads.
+QByteArray ScenarioToJson(const Scenario& scenario);
+
+// One factory-fresh recorder with three cameras and a reachable portal on 10.77.0.0/24.
+Scenario DefaultScenario();
+
+// Validation shared with the control channel.
+bool IsMacText(const QString& text);
+bool IsIpv4Text(const QString& text);
+
+// Sets one fault knob by its field name from text ("1", "true", "250"); false with a reason
+// for an unknown knob or a value out of range.
+bool SetFault(Faults& faults, const QString& knob, const QString& value, QString* error);
+
+}  // namespace sim
