@@ -16,15 +16,12 @@
 #include <memory>
 
 #include "ControlChannel.h"
+#include "HttpServers.h"
 #include "Journal.h"
 #include "ScenarioJson.h"
 #include "SimState.h"
 #include "UdpServer.h"
 
-#if __has_include("HttpServers.h")
-#include "HttpServers.h"
-#define ORB_SIM_HAS_HTTP 1
-#endif
 
 namespace {
 
@@ -153,12 +150,10 @@ int main(int argc, char** argv) {
     if (!control.start(static_cast<std::uint16_t>(controlPort), &error)) {
         return Fail(error);
     }
-#ifdef ORB_SIM_HAS_HTTP
     sim::HttpServers http(state, journal, caFile);
     if (!http.start(&error)) {
         return Fail(error);
     }
-#endif
 
     journal.note(QStringLiteral("orb-sim ready; control channel 127.0.0.1:%1; CA %2")
                      .arg(control.port())
@@ -168,9 +163,7 @@ int main(int argc, char** argv) {
 
     const int code = app.exec();
 
-#ifdef ORB_SIM_HAS_HTTP
     http.stop();
-#endif
     control.stop();
     udp.stop();
     journal.note(QStringLiteral("orb-sim stopped"));
