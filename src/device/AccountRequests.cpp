@@ -64,6 +64,18 @@ void Encipher(std::vector<std::uint8_t>& datagram, const QString& password,
     AesCtrEncrypt(key.data(), payload, length, payload, length, counter.data());
 }
 
+// The password slot: plain Base64 in the short layout; in the long layout a proof, and then
+// the whole payload is enciphered with a key made from the password.
+void WritePassword(std::vector<std::uint8_t>& datagram, std::size_t slot, const QString& password,
+                   const AccountRequestTarget& target) {
+    if (IsShort(target)) {
+        WriteSlot(datagram, slot, Base64Of(password));
+        return;
+    }
+    WriteSlot(datagram, slot, ProofOf(password, target.timeStamp));
+    Encipher(datagram, password, target);
+}
+
 }  // namespace
 
 std::array<std::uint8_t, 32> AccountRequestKey(const QString& password,
@@ -95,12 +107,7 @@ std::vector<std::uint8_t> BuildLoginCheck(std::uint16_t sequence, const QString&
     std::vector<std::uint8_t> datagram = Start(sequence, account_request::kLoginCheck, 2, target);
     const std::size_t base = datagram.size() - 2 * account_request::kSlot;
     WriteSlot(datagram, base, Base64Of(user));
-    if (IsShort(target)) {
-        WriteSlot(datagram, base + 64, Base64Of(password));
-        return datagram;
-    }
-    WriteSlot(datagram, base + 64, ProofOf(password, target.timeStamp));
-    Encipher(datagram, password, target);
+    WritePassword(datagram, base + 64, password, target);
     return datagram;
 }
 
@@ -113,11 +120,6 @@ std::vector<std::uint8_t> BuildPasswordChange(std::uint16_t sequence, const QStr
     WriteSlot(datagram, base, Base64Of(user));
     WriteSlot(datagram, base + 128, Base64Of(user));
     WriteSlot(datagram, base + 192, Base64Of(newPassword));
-    if (IsShort(target)) {
-        WriteSlot(datagram, base + 64, Base64Of(password));
-        return datagram;
-    }
-    WriteSlot(datagram, base + 64, ProofOf(password, target.timeStamp));
-    Encipher(datagram, password, target);
+    WritePassword(datagram, base + 64, password, target);
     return datagram;
 }

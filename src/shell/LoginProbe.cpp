@@ -51,22 +51,13 @@ void LoginProbe::Run(const std::shared_ptr<Shared>& shared,
     if (shared->current != run) {
         return;  // abandoned and replaced: the words belong to the newer probe
     }
+    // A stopped probe leaves the verdict "password set"; an unreachable recorder counts as open.
     const bool stopped = run->load() == 0;
-    bool notice = false;
-    if (stopped) {
-        words.open.store(0);
-        words.locked.store(1);
-    } else if (outcome == ProbeOutcome::Accepted) {
-        words.open.store(1);
-        words.locked.store(0);
-    } else if (outcome == ProbeOutcome::TimedOut || outcome == ProbeOutcome::NotSent) {
-        words.open.store(1);
-        words.locked.store(0);
-        notice = true;
-    } else {
-        words.open.store(0);
-        words.locked.store(1);
-    }
+    const bool unreachable = outcome == ProbeOutcome::TimedOut || outcome == ProbeOutcome::NotSent;
+    const bool open = !stopped && (outcome == ProbeOutcome::Accepted || unreachable);
+    const bool notice = !stopped && unreachable;
+    words.open.store(open ? 1 : 0);
+    words.locked.store(open ? 0 : 1);
     if (notice) {
         platform::PostMessage(shared->noticeTarget.load(), msg::kNetworkNotice);
     }
