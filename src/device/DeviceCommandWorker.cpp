@@ -84,14 +84,18 @@ bool DeviceCommandWorker::SendPasswordChange(const QString& user, const QString&
 bool DeviceCommandWorker::SendUdp(const std::vector<std::uint8_t>& datagram, std::uint16_t port) {
     // Running before the datagram leaves: a recorder on the same host can answer before
     // sendto returns, and a reply is only taken while the status is 1.
-    const std::int32_t before = udp_->status.exchange(kCommandRunning);
-    udp_->timer.cancel();
-    // The timer belongs to the shared block, so the block outlives every expiry.
-    UdpShared* shared = udp_.get();
-    udp_->timer.start(std::chrono::milliseconds(udpTimeoutMs_),
-                      [shared] { Settle(shared->status, kCommandTimedOut); });
+    std::int32_t before = kCommandIdle;
+    {
+        std::lock_guard lock(udp_->timerMutex);
+        before = udp_->status.exchange(kCommandRunning);
+        // The timer belongs to the shared block, so the block outlives every expiry.
+        UdpShared* shared = udp_.get();
+        udp_->timer.start(std::chrono::milliseconds(udpTimeoutMs_),
+                          [shared] { Settle(shared->status, kCommandTimedOut); });
+    }
     const bool sent = udpEndpoint_->Send(datagram, udpDestination_, port);
     if (!sent) {
+        std::lock_guard lock(udp_->timerMutex);
         udp_->timer.cancel();
         Settle(udp_->status, before);
     }
@@ -141,7 +145,11 @@ void DeviceCommandWorker::OnReply(UdpShared& shared, std::span<const std::uint8_
             }
             break;
     }
-    if (outcome != kCommandRunning && Settle(shared.status, outcome)) {
+    if (outcome == kCommandRunning) {
+        return;
+    }
+    std::lock_guard lock(shared.timerMutex);
+    if (Settle(shared.status, outcome)) {
         shared.timer.cancel();
     }
 }

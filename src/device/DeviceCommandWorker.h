@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 
 #include "platform/OneShotTimer.h"
@@ -69,6 +70,9 @@ private:
     struct UdpShared {
         std::atomic<std::int32_t> status{kCommandIdle};
         std::atomic<std::int32_t> loginAccepted{0};
+        // Arming the timer for a new request and disarming it for a settled one are serialised,
+        // so a reply to one request never disarms the timer of the next.
+        std::mutex timerMutex;
         platform::OneShotTimer timer;
     };
 

@@ -10,16 +10,18 @@ void OneShotTimer::start(std::chrono::milliseconds delay, std::function<void()> 
     cancel();
     std::lock_guard lock(mutex_);
     armed_ = true;
-    cancelled_ = false;
+    auto arm = std::make_shared<Arm>();
+    arm_ = arm;
     const auto deadline = std::chrono::steady_clock::now() + delay;
-    thread_ = std::thread([this, deadline, onExpiry = std::move(onExpiry)] {
+    thread_ = std::thread([this, arm, deadline, onExpiry = std::move(onExpiry)] {
         {
             std::unique_lock wait(mutex_);
-            if (wake_.wait_until(wait, deadline, [this] { return cancelled_; })) {
-                armed_ = false;
+            if (wake_.wait_until(wait, deadline, [&arm] { return arm->cancelled; })) {
                 return;
             }
-            armed_ = false;
+            if (arm_ == arm) {
+                armed_ = false;
+            }
         }
         if (onExpiry) {
             onExpiry();
@@ -31,7 +33,9 @@ void OneShotTimer::cancel() {
     std::thread finished;
     {
         std::lock_guard lock(mutex_);
-        cancelled_ = true;
+        if (arm_) {
+            arm_->cancelled = true;
+        }
         armed_ = false;
         wake_.notify_all();
         finished = std::move(thread_);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -29,10 +30,16 @@ public:
     bool pending() const;
 
 private:
+    // One arming of the timer. Each has its own flag, so re-arming can never revive an older
+    // arming that another thread is cancelling at the same moment.
+    struct Arm {
+        bool cancelled = false;
+    };
+
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool armed_ = false;
-    bool cancelled_ = false;
+    std::shared_ptr<Arm> arm_;
     std::thread thread_;
 };
 

@@ -160,3 +160,17 @@ TEST(RestartableWorker, AnAbandonedRunCannotTouchTheNewRunsFlag) {
     release->open();
     EXPECT_TRUE(worker.stop());
 }
+
+TEST(OneShotTimer, ReArmingNeverRevivesAnArmingBeingCancelledElsewhere) {
+    // A reply thread cancels while the next request re-arms: the cancelled arming must stay dead.
+    platform::OneShotTimer timer;
+    std::atomic<int> old{0};
+    for (int round = 0; round < 1000; ++round) {
+        timer.start(20ms, [&] { old.fetch_add(1); });
+        std::thread canceller([&] { timer.cancel(); });
+        timer.start(10min, [] {});
+        canceller.join();
+        timer.cancel();
+    }
+    EXPECT_EQ(old.load(), 0);
+}
