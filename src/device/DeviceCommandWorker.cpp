@@ -3,35 +3,50 @@
 #include <algorithm>
 #include <ctime>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "device/AccountRequests.h"
+#include "device/CommandCatalogue.h"
+#include "device/HttpGet.h"
 #include "discovery/UdpEndpoint.h"
 
 namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kPause = 50ms;
+constexpr auto kRunStartPause = 100ms;
+constexpr auto kThreadWait = 3000ms;
 
 std::uint16_t ReadWord(std::span<const std::uint8_t> bytes, std::size_t offset) {
     return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
 }
 
-// Only the first writer after a send decides the outcome: a late reply never overrides the
-// time-out, and the time-out never overrides a reply.
-bool Settle(std::atomic<std::int32_t>& status, std::int32_t outcome) {
-    std::int32_t running = kCommandRunning;
-    return status.compare_exchange_strong(running, outcome);
-}
-
 }  // namespace
+
+// One run of an HTTP command: its own client, a copy of its parameters and its results. An
+// abandoned run keeps it alive and never touches anything newer.
+struct DeviceCommandWorker::CommandRun {
+    std::int32_t code = 0;
+    CommandParams params;
+    std::uint64_t generation = 0;
+    HttpGet client;
+    CommandResults results;
+    std::int32_t errCount = 0;
+};
 
 DeviceCommandWorker::DeviceCommandWorker() : udp_(std::make_shared<UdpShared>()) {}
 
 DeviceCommandWorker::~DeviceCommandWorker() {
+    CloseClient();
+    thread_.stop(kThreadWait);
     udp_->timer.cancel();
     if (udpEndpoint_) {
         udpEndpoint_->Close();
         udpEndpoint_.reset();
     }
-    udp_->status = kCommandIdle;
+    ForceStatus(*udp_, kCommandIdle);
 }
 
 bool DeviceCommandWorker::OpenUdpChannel(const QString& localIp) {
@@ -39,13 +54,13 @@ bool DeviceCommandWorker::OpenUdpChannel(const QString& localIp) {
         udpEndpoint_->Close();
         udpEndpoint_.reset();
     }
-    udp_->status = kCommandIdle;
+    ForceStatus(*udp_, kCommandIdle);
     std::shared_ptr<UdpShared> shared = udp_;
     udpEndpoint_ = std::make_unique<UdpEndpoint>(
         0,
         [shared](int, const platform::UdpDatagram& datagram) { OnReply(*shared, datagram.bytes); });
     const bool opened = udpEndpoint_->Open(localIp);
-    udp_->status = opened ? kCommandDone : kCommandIdle;
+    ForceStatus(*udp_, opened ? kCommandDone : kCommandIdle);
     return opened;
 }
 
@@ -84,23 +99,55 @@ bool DeviceCommandWorker::SendPasswordChange(const QString& user, const QString&
 bool DeviceCommandWorker::SendUdp(const std::vector<std::uint8_t>& datagram, std::uint16_t port) {
     // Running before the datagram leaves: a recorder on the same host can answer before
     // sendto returns, and a reply is only taken while the status is 1.
-    std::int32_t before = kCommandIdle;
+    const std::int32_t before = udp_->status;
+    std::uint64_t generation = 0;
     {
         std::lock_guard lock(udp_->timerMutex);
-        before = udp_->status.exchange(kCommandRunning);
+        generation = BeginGeneration(*udp_, true);
         // The timer belongs to the shared block, so the block outlives every expiry.
         UdpShared* shared = udp_.get();
-        udp_->timer.start(std::chrono::milliseconds(udpTimeoutMs_),
-                          [shared] { Settle(shared->status, kCommandTimedOut); });
+        udp_->timer.start(std::chrono::milliseconds(udpTimeoutMs_), [shared, generation] {
+            SettleGeneration(*shared, generation, kCommandTimedOut);
+        });
     }
     const bool sent = udpEndpoint_->Send(datagram, udpDestination_, port);
     if (!sent) {
         std::lock_guard lock(udp_->timerMutex);
-        udp_->timer.cancel();
-        Settle(udp_->status, before);
+        if (SettleGeneration(*udp_, generation, before)) {
+            udp_->timer.cancel();
+        }
     }
     ++udpSequence_;
     return sent;
+}
+
+void DeviceCommandWorker::ForceStatus(UdpShared& shared, std::int32_t status) {
+    std::lock_guard lock(shared.resultMutex);
+    ++shared.generation;
+    shared.udpPending = false;
+    shared.status = status;
+}
+
+std::uint64_t DeviceCommandWorker::BeginGeneration(UdpShared& shared, bool udp) {
+    std::lock_guard lock(shared.resultMutex);
+    shared.udpPending = udp;
+    shared.status = kCommandRunning;
+    return ++shared.generation;
+}
+
+bool DeviceCommandWorker::SettleGeneration(UdpShared& shared, std::uint64_t generation,
+                                           std::int32_t outcome, int loginAccepted) {
+    std::lock_guard lock(shared.resultMutex);
+    if (generation != shared.generation || shared.status != kCommandRunning) {
+        return false;
+    }
+    // The verdict is written before the status, which is what pollers look at first.
+    if (loginAccepted >= 0) {
+        shared.loginAccepted = loginAccepted;
+    }
+    shared.udpPending = false;
+    shared.status = outcome;
+    return true;
 }
 
 std::uint32_t DeviceCommandWorker::TimeStamp(std::int32_t clockDelta) const {
@@ -117,12 +164,12 @@ void DeviceCommandWorker::OnReply(UdpShared& shared, std::span<const std::uint8_
         return;
     }
     std::int32_t outcome = kCommandRunning;
+    int loginAccepted = -1;
     const int opcode = datagram.size() >= 18 ? ReadWord(datagram, 4) : -1;
     const bool success = datagram.size() >= 18 && ReadWord(datagram, 16) == 0;
     switch (opcode) {
         case 0xA3:
-            // The verdict is written before the status, which is what pollers look at first.
-            shared.loginAccepted = success ? 1 : 0;
+            loginAccepted = success ? 1 : 0;
             outcome = success ? kCommandDone : kCommandFailed;
             break;
         case 0xA2:
@@ -149,7 +196,285 @@ void DeviceCommandWorker::OnReply(UdpShared& shared, std::span<const std::uint8_
         return;
     }
     std::lock_guard lock(shared.timerMutex);
-    if (Settle(shared.status, outcome)) {
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard results(shared.resultMutex);
+        if (!shared.udpPending) {
+            return;  // the status belongs to an HTTP command now
+        }
+        generation = shared.generation;
+    }
+    if (SettleGeneration(shared, generation, outcome, loginAccepted)) {
         shared.timer.cancel();
     }
+}
+
+// --- HTTP commands
+
+void DeviceCommandWorker::CloseClient() {
+    if (run_) {
+        run_->client.Close();
+    }
+}
+
+bool DeviceCommandWorker::StartCommand(const QString& host, int port, const QString& user,
+                                       const QString& password, std::int32_t code, int timeoutMs,
+                                       bool secure) {
+    code_ = code;
+    host_ = host;
+    user_ = user;
+    password_ = password;
+    port_ = secure ? securePort_ : port;
+    const std::uint64_t generation = BeginGeneration(*udp_, false);
+    std::this_thread::sleep_for(kPause);
+    // Aborts a request still running on an older thread, which then ends quickly.
+    CloseClient();
+    thread_.stop(kThreadWait);
+
+    auto run = std::make_shared<CommandRun>();
+    run->code = code;
+    run->params = params_;
+    run->generation = generation;
+    {
+        std::lock_guard lock(udp_->resultMutex);
+        run->results.portalCookie = udp_->results.portalCookie;
+        run->errCount = udp_->errCount;
+    }
+    run_ = run;
+    if (!run->client.Open(host_, user_, password_, timeoutMs, secure ? 1 : 0, port_)) {
+        return false;
+    }
+    std::shared_ptr<UdpShared> shared = udp_;
+    if (!thread_.start([shared, run] { RunCommand(shared, run); })) {
+        SettleGeneration(*udp_, generation, kCommandFailed);
+        return false;
+    }
+    return true;
+}
+
+bool DeviceCommandWorker::StartPlainCommand(const QString& host, int port, const QString& user,
+                                            const QString& password, std::int32_t code,
+                                            int timeoutMs) {
+    return StartCommand(host, port, user, password, code, timeoutMs, false);
+}
+
+bool DeviceCommandWorker::StopCommand() {
+    thread_.stop(kThreadWait);
+    std::this_thread::sleep_for(kPause);
+    CloseClient();
+    return true;
+}
+
+void DeviceCommandWorker::RunCommand(const std::shared_ptr<UdpShared>& shared,
+                                     const std::shared_ptr<CommandRun>& run) {
+    std::this_thread::sleep_for(kRunStartPause);
+    std::vector<char> reply(kReplyBytes, '\0');
+    std::int32_t errCount = run->errCount;
+    CommandContext context{run->client, reply, run->results, errCount};
+    const std::int32_t outcome = RunCatalogueCommand(run->code, run->params, context);
+    if (outcome == kCommandDone || outcome == kCommandFailed) {
+        std::lock_guard lock(shared->resultMutex);
+        // Only the latest request speaks; a run overtaken by a newer start says nothing.
+        if (run->generation == shared->generation && shared->status == kCommandRunning) {
+            if (outcome == kCommandDone) {
+                shared->results = run->results;
+                shared->errCount = errCount;
+            }
+            shared->status = outcome;
+        }
+    }
+    reply = {};
+    std::this_thread::sleep_for(kPause);
+    run->client.Close();
+}
+
+QString DeviceCommandWorker::GetReplyText() const {
+    std::lock_guard lock(udp_->resultMutex);
+    switch (udp_->status) {
+        case kCommandRunning:
+            return {};
+        case kCommandDone:
+            return udp_->results.replyText;
+        default:
+            return QStringLiteral("-1");
+    }
+}
+
+QString DeviceCommandWorker::GetPortalInfo() const {
+    std::lock_guard lock(udp_->resultMutex);
+    switch (udp_->status) {
+        case kCommandRunning:
+            return {};
+        case kCommandDone: {
+            QStringList values = udp_->results.portalValues;
+            while (values.size() < 7) {
+                values.append(QString());
+            }
+            return values.mid(0, 7).join(QLatin1Char('&'));
+        }
+        default:
+            return QStringLiteral("-1");
+    }
+}
+
+QString DeviceCommandWorker::NextListItem() {
+    std::lock_guard lock(udp_->resultMutex);
+    if (udp_->status != kCommandDone) {
+        return {};
+    }
+    CommandResults& results = udp_->results;
+    if (results.cursor >= 0 && results.cursor < results.list.size()) {
+        return results.list[results.cursor++];
+    }
+    results.cursor = 0;
+    return {};
+}
+
+std::int32_t DeviceCommandWorker::pollStatus() const {
+    std::lock_guard lock(udp_->resultMutex);
+    return udp_->results.pollStatus;
+}
+
+std::int32_t DeviceCommandWorker::errCount() const {
+    std::lock_guard lock(udp_->resultMutex);
+    return udp_->errCount;
+}
+
+QString DeviceCommandWorker::portalCookie() const {
+    std::lock_guard lock(udp_->resultMutex);
+    return udp_->results.portalCookie;
+}
+
+// --- start operations: each stores its parameters, then starts the command
+
+bool DeviceCommandWorker::StartFormatDisk(const QString& host, int port, const QString& user,
+                                          const QString& password, std::int32_t storageId,
+                                          std::int32_t partition, std::int32_t fileSystem) {
+    params_.storageId = storageId;
+    params_.partition = partition;
+    params_.fileSystem = fileSystem;
+    return StartCommand(host, port, user, password, CMD_FORMAT_DISK, 6000, false);
+}
+
+bool DeviceCommandWorker::StartAddCamera(const QString& host, int port, const QString& user,
+                                         const QString& password, std::int32_t avdevid,
+                                         const QString& avdevname, const QString& hostname,
+                                         const QString& hostid, std::int32_t protocoltype,
+                                         const QString& account, const QString& pass,
+                                         const QString& brand, const QString& product) {
+    params_.avdevid = avdevid;
+    params_.avdevname = avdevname;
+    params_.hostname = hostname;
+    params_.hostid = hostid;
+    params_.protocol = 1;
+    params_.protocoltype = protocoltype;
+    params_.account = account;
+    params_.pass = pass;
+    params_.brand = brand;
+    params_.product = product;
+    return StartCommand(host, port, user, password, CMD_ADD_CAMERA, 6000, false);
+}
+
+bool DeviceCommandWorker::StartSetNubraRegStatus(const QString& host, int port, const QString& user,
+                                                 const QString& password) {
+    params_.regStatus = 1;
+    return StartCommand(host, port, user, password, CMD_SET_NUBRA_REG_STATUS, 15000, false);
+}
+
+bool DeviceCommandWorker::StartGetNubraPortal(const QString& host, int port, const QString& user,
+                                              const QString& password) {
+    return StartCommand(host, port, user, password, CMD_GET_NUBRA_PORTAL, 15000, false);
+}
+
+bool DeviceCommandWorker::StartSetNubraRegInfo(const QString& host, int port, const QString& user,
+                                               const QString& password, const QString& email,
+                                               const QString& accountPassword) {
+    params_.email = email;
+    params_.password = accountPassword;
+    return StartCommand(host, port, user, password, CMD_SET_NUBRA_REG_INFO, 15000, true);
+}
+
+bool DeviceCommandWorker::StartNubraDiscovery(const QString& host, int port, const QString& user,
+                                              const QString& password) {
+    return StartCommand(host, port, user, password, CMD_NUBRA_DISCOVERY, 30000, true);
+}
+
+bool DeviceCommandWorker::StartSetCameraAdminPassword(const QString& host, int port,
+                                                      const QString& user, const QString& password,
+                                                      const QString& newPassword) {
+    StopCommand();
+    params_.newAdminPassword = newPassword;
+    return StartCommand(host, port, user, password, CMD_SET_CAMERA_ADMIN_PASSWORD, 30000, false);
+}
+
+bool DeviceCommandWorker::StartChangeCameraPassword(
+    const QString& host, int port, const QString& user, const QString& password,
+    const QString& camHost, const QString& camProtocol, const QString& camProtocolType,
+    const QString& camUser, const QString& camOldPassword, const QString& camNewPassword) {
+    StopCommand();
+    params_.camHost = camHost;
+    params_.camProtocol = camProtocol;
+    params_.camProtocolType = camProtocolType;
+    params_.camUser = camUser;
+    params_.camOldPassword = camOldPassword;
+    params_.camNewPassword = camNewPassword;
+    return StartCommand(host, port, user, password, CMD_CHANGE_CAMERA_PASSWORD, 30000, true);
+}
+
+bool DeviceCommandWorker::StartDetectCamera(const QString& host, int port, const QString& user,
+                                            const QString& password, const QString& camHost,
+                                            const QString& camUser, const QString& camPassword,
+                                            const QString& camProtocol, const QString& camBrand,
+                                            const QString& camProduct) {
+    StopCommand();
+    params_.camHost = camHost;
+    params_.camUser = camUser;
+    params_.camPassword = camPassword;
+    params_.camProtocol = camProtocol;
+    params_.camBrand = camBrand;
+    params_.camProduct = camProduct;
+    return StartCommand(host, port, user, password, CMD_DETECT_CAMERA, 30000, true);
+}
+
+bool DeviceCommandWorker::StartPortalSignUp(const QString& portalHost, const QString& client,
+                                            const QString& wizardVersion, const QString& lang,
+                                            const QString& email, const QString& password,
+                                            const QString& passwordVerify, const QString& nameFirst,
+                                            const QString& nameLast) {
+    params_.portalHost = portalHost;
+    params_.client = client;
+    params_.wizardVersion = wizardVersion;
+    params_.lang = lang;
+    params_.email = email;
+    params_.password = password;
+    params_.passwordVerify = passwordVerify;
+    params_.nameFirst = nameFirst;
+    params_.nameLast = nameLast;
+    return StartCommand(portalHost, 443, QString(), QString(), CMD_PORTAL_SIGNUP, 15000, true);
+}
+
+bool DeviceCommandWorker::StartPortalSignIn(const QString& portalHost, const QString& client,
+                                            const QString& wizardVersion, const QString& lang,
+                                            const QString& email, const QString& password) {
+    params_.portalHost = portalHost;
+    params_.client = client;
+    params_.wizardVersion = wizardVersion;
+    params_.lang = lang;
+    params_.email = email;
+    params_.password = password;
+    return StartCommand(portalHost, 443, QString(), QString(), CMD_PORTAL_SIGNIN, 15000, true);
+}
+
+bool DeviceCommandWorker::StartPortalBind(const QString& portalHost, const QString& client,
+                                          const QString& wizardVersion, const QString& lang,
+                                          const QString& nubraNo, const QString& password,
+                                          const QString& dfp) {
+    params_.portalHost = portalHost;
+    params_.client = client;
+    params_.wizardVersion = wizardVersion;
+    params_.lang = lang;
+    params_.nubraNo = nubraNo;
+    params_.password = password;
+    params_.dfp = dfp;
+    return StartCommand(portalHost, 443, QString(), QString(), CMD_PORTAL_BIND, 15000, true);
 }

@@ -1,17 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <span>
+#include <vector>
 
 #include "platform/OneShotTimer.h"
+#include "platform/WorkerThread.h"
 
+class HttpGet;
 class UdpEndpoint;
 
 // CommandStatus: the worker's one status word, shared by HTTP commands and UDP requests.
@@ -23,12 +28,71 @@ enum CommandStatus : std::int32_t {
     kCommandFailed = 4,
 };
 
-// Runs one request at a time against the recorder; pages start it and poll status().
-// This part holds the datagram account requests (login check, password change); recorder
-// commands over HTTP share the status word.
+// Command codes.
+enum CommandCode : std::int32_t {
+    CMD_PORTAL_SIGNUP = 1000,
+    CMD_PORTAL_SIGNIN = 1001,
+    CMD_PORTAL_BIND = 1002,
+    CMD_FORMAT_DISK = 2006,
+    CMD_FORMAT_POLL = 2008,
+    CMD_ADD_CAMERA = 2010,
+    CMD_DELETE_CAMERA = 2011,
+    CMD_SET_NUBRA_REG_STATUS = 2012,
+    CMD_GET_NUBRA_PORTAL = 2014,
+    CMD_SET_NUBRA_REG_INFO = 2016,
+    CMD_NUBRA_DISCOVERY = 2017,
+    CMD_SET_CAMERA_ADMIN_PASSWORD = 2030,
+    CMD_CHANGE_CAMERA_PASSWORD = 2037,
+    CMD_DETECT_CAMERA = 2038,
+};
+
+// What a command sends; each start operation fills its own fields.
+struct CommandParams {
+    // 2006
+    std::int32_t storageId = 0;
+    std::int32_t partition = 0;
+    std::int32_t fileSystem = 0;
+    // 2010, 2011
+    std::int32_t avdevid = 0;
+    QString avdevname, hostname, hostid;
+    std::int32_t protocol = 1;
+    std::int32_t protocoltype = 0;
+    QString account, pass, brand, product;
+    // 2012
+    std::int32_t regStatus = 1;
+    // 2016 and the portal: the account; the bind sends the recorder's password here
+    QString email, password;
+    // 2030
+    QString newAdminPassword;
+    // 2037, 2038
+    QString camHost, camProtocol, camProtocolType, camUser, camOldPassword, camNewPassword;
+    QString camPassword, camBrand, camProduct;
+    // portal
+    QString portalHost, client, wizardVersion, lang;
+    QString passwordVerify, nameFirst, nameLast, nubraNo, dfp;
+};
+
+// What a finished command leaves for the pages.
+struct CommandResults {
+    std::int32_t pollStatus = 0;
+    // 2014, in this order: status, access, portal_url, portal_number, portal_dfp, model,
+    // localhyperlink
+    QStringList portalValues;
+    QStringList list;  // 2017, at most 256 lines
+    int cursor = 0;
+    QString replyText;
+    QString portalCookie;
+};
+
+// Runs one request at a time against the recorder or the cloud portal, on a thread of its own;
+// pages start it and poll status(). HTTP commands and the datagram account requests share the
+// status word. Each run has its own HTTP client and results, which it hands over only while it
+// is still the latest request, so a run that ends late can never overwrite a newer one.
 class DeviceCommandWorker final {
 public:
     static constexpr std::uint16_t kUdpPort = 62976;
+    static constexpr std::size_t kReplyBytes = 64000;
+    static constexpr int kMaxListItems = 256;
 
     DeviceCommandWorker();
     ~DeviceCommandWorker();
@@ -55,6 +119,66 @@ public:
                             std::uint16_t port, const std::array<std::uint8_t, 6>& mac,
                             int replyType, std::int32_t clockDelta);
 
+    // HTTP commands. port: of plain HTTP; secure commands always use HTTPS on 443.
+    bool StartCommand(const QString& host, int port, const QString& user, const QString& password,
+                      std::int32_t code, int timeoutMs, bool secure);
+    bool StartPlainCommand(const QString& host, int port, const QString& user,
+                           const QString& password, std::int32_t code, int timeoutMs = 6000);
+    // Waits for a running command (at most 3000 ms), then closes the connection.
+    bool StopCommand();
+
+    bool StartFormatDisk(const QString& host, int port, const QString& user,
+                         const QString& password, std::int32_t storageId, std::int32_t partition,
+                         std::int32_t fileSystem);
+    bool StartAddCamera(const QString& host, int port, const QString& user, const QString& password,
+                        std::int32_t avdevid, const QString& avdevname, const QString& hostname,
+                        const QString& hostid, std::int32_t protocoltype, const QString& account,
+                        const QString& pass, const QString& brand, const QString& product);
+    void setAvdevid(std::int32_t avdevid) { params_.avdevid = avdevid; }  // then 2011
+    bool StartSetNubraRegStatus(const QString& host, int port, const QString& user,
+                                const QString& password);
+    bool StartGetNubraPortal(const QString& host, int port, const QString& user,
+                             const QString& password);
+    bool StartSetNubraRegInfo(const QString& host, int port, const QString& user,
+                              const QString& password, const QString& email,
+                              const QString& accountPassword);
+    bool StartNubraDiscovery(const QString& host, int port, const QString& user,
+                             const QString& password);
+    bool StartSetCameraAdminPassword(const QString& host, int port, const QString& user,
+                                     const QString& password, const QString& newPassword);
+    bool StartChangeCameraPassword(const QString& host, int port, const QString& user,
+                                   const QString& password, const QString& camHost,
+                                   const QString& camProtocol, const QString& camProtocolType,
+                                   const QString& camUser, const QString& camOldPassword,
+                                   const QString& camNewPassword);
+    bool StartDetectCamera(const QString& host, int port, const QString& user,
+                           const QString& password, const QString& camHost, const QString& camUser,
+                           const QString& camPassword, const QString& camProtocol,
+                           const QString& camBrand, const QString& camProduct);
+    bool StartPortalSignUp(const QString& portalHost, const QString& client,
+                           const QString& wizardVersion, const QString& lang, const QString& email,
+                           const QString& password, const QString& passwordVerify,
+                           const QString& nameFirst, const QString& nameLast);
+    bool StartPortalSignIn(const QString& portalHost, const QString& client,
+                           const QString& wizardVersion, const QString& lang, const QString& email,
+                           const QString& password);
+    bool StartPortalBind(const QString& portalHost, const QString& client,
+                         const QString& wizardVersion, const QString& lang, const QString& nubraNo,
+                         const QString& password, const QString& dfp);
+
+    // Results, meaningful after status 2.
+    QString GetReplyText() const;
+    QString GetPortalInfo() const;
+    QString NextListItem();
+    std::int32_t pollStatus() const;
+    std::int32_t errCount() const;
+    QString portalCookie() const;
+    std::int32_t code() const { return code_; }
+    const CommandParams& params() const { return params_; }
+
+    // Where secure commands connect; tests use a port of their own.
+    void setSecurePort(int port) { securePort_ = port; }
+
     // What the endpoint's receive thread calls for every datagram; public so tests can inject.
     void HandleUdpReply(std::span<const std::uint8_t> datagram);
 
@@ -66,7 +190,10 @@ public:
     void setClock(std::uint32_t (*clock)()) { clock_ = clock; }
 
 private:
-    // What the receive thread and the reply timer touch; an abandoned receive thread keeps it.
+    struct CommandRun;
+
+    // What the worker thread, the receive thread and the reply timer touch; an abandoned thread
+    // keeps it alive.
     struct UdpShared {
         std::atomic<std::int32_t> status{kCommandIdle};
         std::atomic<std::int32_t> loginAccepted{0};
@@ -74,13 +201,40 @@ private:
         // so a reply to one request never disarms the timer of the next.
         std::mutex timerMutex;
         platform::OneShotTimer timer;
+
+        // Every start of a command or datagram request is a new generation; only the latest
+        // one may settle the status. Guarded by resultMutex (never held while cancelling).
+        std::mutex resultMutex;
+        std::uint64_t generation = 0;
+        bool udpPending = false;
+        CommandResults results;
+        std::int32_t errCount = 0;
     };
 
+    // Sets the status outside any request: whatever still runs can no longer settle it.
+    static void ForceStatus(UdpShared& shared, std::int32_t status);
+    // Makes a new generation with status 1 and returns it.
+    static std::uint64_t BeginGeneration(UdpShared& shared, bool udp);
+    // Sets the status when generation is still the latest and its request still runs.
+    static bool SettleGeneration(UdpShared& shared, std::uint64_t generation, std::int32_t outcome,
+                                 int loginAccepted = -1);
     static void OnReply(UdpShared& shared, std::span<const std::uint8_t> datagram);
+    static void RunCommand(const std::shared_ptr<UdpShared>& shared,
+                           const std::shared_ptr<CommandRun>& run);
     bool SendUdp(const std::vector<std::uint8_t>& datagram, std::uint16_t port);
     std::uint32_t TimeStamp(std::int32_t clockDelta) const;
+    void CloseClient();
 
     std::shared_ptr<UdpShared> udp_;
+    std::int32_t code_ = 0;
+    CommandParams params_;
+    QString host_;
+    QString user_;
+    QString password_;
+    int port_ = 0;
+    int securePort_ = 443;
+    std::shared_ptr<CommandRun> run_;
+    platform::WorkerThread thread_;
     int udpTimeoutMs_ = 3000;
     QString lastUdpUser_;
     QString lastUdpPassword_;

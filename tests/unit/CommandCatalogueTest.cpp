@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <QUrlQuery>
+
+#include "device/CommandCatalogue.h"
+
+namespace {
+
+// Decodes a form body the way a web server does, so a test sees the fields the portal gets.
+QList<QPair<QString, QString>> FormFields(const QString& body) {
+    QString text = body;
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\n\r\n")));
+    text.chop(4);
+    QUrlQuery query;
+    query.setQuery(text);
+    return query.queryItems(QUrl::FullyDecoded);
+}
+
+}  // namespace
+
+TEST(CommandPath, FixedRequestsOfTheRecorder) {
+    CommandParams p;
+    p.storageId = 0;
+    p.partition = 2;
+    p.fileSystem = 1;
+    p.avdevid = 7;
+    EXPECT_EQ(CommandPath(CMD_FORMAT_DISK, p),
+              "/config/storageformat?storageid=0&partition=2&fs=1");
+    EXPECT_EQ(CommandPath(CMD_FORMAT_POLL, p), "/config/storageformatpoll");
+    EXPECT_EQ(CommandPath(CMD_DELETE_CAMERA, p), "/config/delavdev?avdevid=7");
+    EXPECT_EQ(CommandPath(CMD_SET_NUBRA_REG_STATUS, p), "/config/nubraregstatus?status=1");
+    EXPECT_EQ(CommandPath(CMD_GET_NUBRA_PORTAL, p), "/config/nubraportal");
+    EXPECT_EQ(CommandPath(CMD_NUBRA_DISCOVERY, p), "/config/nubradiscovery");
+    EXPECT_EQ(CommandPath(CMD_CHANGE_CAMERA_PASSWORD, p), QString());
+    EXPECT_EQ(CommandPath(4242, p), QString());
+}
+
+TEST(CommandPath, AddCameraSendsCredentialsAsStandardBase64) {
+    CommandParams p;
+    p.avdevid = 3;
+    p.avdevname = "OC-420";
+    p.hostname = "10.77.0.22";
+    p.hostid = "00:1c:2a:c4:10:22";
+    p.protocoltype = 1;
+    p.account = "admin";
+    p.pass = "\x3f\x3f>";  // "Pz8+": a "+" in the Base64
+    p.brand = "Orbis";
+    p.product = "OC-420";
+    EXPECT_EQ(CommandPath(CMD_ADD_CAMERA, p),
+              "/config/addavdev?avdevid=3&avdevname=OC-420&hostname=10.77.0.22"
+              "&hostid=00:1c:2a:c4:10:22&protocol=1&protocoltype=1&account=YWRtaW4="
+              "&pass=Pz8+&brand=Orbis&product=OC-420");
+    p.pass = "a?";  // "YT8=": padding stays raw
+    EXPECT_TRUE(CommandPath(CMD_ADD_CAMERA, p).contains("&pass=YT8=&"));
+}
+
+TEST(CommandPath, ValuesAreFilledInOnePass) {
+    // A name that looks like a placeholder is sent as it is, and never swallows the next value.
+    CommandParams p;
+    p.avdevname = "{}%1%2";
+    p.hostname = "10.0.0.1";
+    p.brand = "B";
+    p.product = "P";
+    const QString path = CommandPath(CMD_ADD_CAMERA, p);
+    EXPECT_TRUE(path.contains("&avdevname={}%1%2&hostname=10.0.0.1&")) << path.toStdString();
+    EXPECT_TRUE(path.endsWith("&brand=B&product=P"));
+}
+
+TEST(CommandPath, FreeTextOfTheAccountIsEscaped) {
+    CommandParams p;
+    p.email = "a+b&c@example.com";
+    p.password = "50% #off";
+    EXPECT_EQ(CommandPath(CMD_SET_NUBRA_REG_INFO, p),
+              "/config/nubrareginfo?email=a%2Bb%26c@example.com&password=50%25%20%23off&status=1");
+    p.newAdminPassword = "x&ConfigReboot=Yes";
+    EXPECT_EQ(CommandPath(CMD_SET_CAMERA_ADMIN_PASSWORD, p),
+              "/system.cgi?AdminID=admin&AdminPassword=x%26ConfigReboot=Yes&ConfigReboot=No");
+}
+
+TEST(CommandPath, DetectCamera) {
+    CommandParams p;
+    p.camHost = "10.77.0.22";
+    p.camUser = "admin";
+    p.camPassword = "garage22";
+    p.camBrand = "Orbis";
+    p.camProtocol = "cgi";
+    p.camProduct = "OC-420";
+    EXPECT_EQ(CommandPath(CMD_DETECT_CAMERA, p),
+              "/config/avdevdetect?hostname=10.77.0.22&account=YWRtaW4=&pass=Z2FyYWdlMjI="
+              "&brand=Orbis&protocol=cgi&product=OC-420");
+}
+
+TEST(PortalRequest, BodiesHeadersAndPaths) {
+    CommandParams p;
+    p.client = "wizard";
+    p.wizardVersion = "ORB-780Z_V 2.03.02";
+    p.lang = "en";
+    p.email = "installer@example.com";
+    p.password = "Portal-2024";
+    p.passwordVerify = "Portal-2024";
+    p.nameFirst = "Ada";
+    p.nameLast = "Byron";
+    p.nubraNo = "770041";
+    p.dfp = "C0FFEE";
+
+    const PortalRequest up = BuildPortalRequest(CMD_PORTAL_SIGNUP, p, {}, 0);
+    EXPECT_EQ(up.path, "/signin");
+    EXPECT_EQ(up.headers, "Content-Type: application/x-www-form-urlencoded; charset=utf-8");
+    EXPECT_EQ(up.body,
+              "client=wizard&wizard_version=ORB-780Z_V%202.03.02&lang=en&action=sign-up"
+              "&accept=accept&email=installer%40example.com&password=Portal-2024"
+              "&password_verify=Portal-2024&name_first=Ada&name_last=Byron&err_count=0\r\n\r\n");
+
+    const PortalRequest in = BuildPortalRequest(CMD_PORTAL_SIGNIN, p, {}, 3);
+    EXPECT_EQ(in.path, "/account/?signin");
+    EXPECT_EQ(in.headers, "Content-Type: application/x-www-form-urlencoded");
+    EXPECT_EQ(in.body,
+              "client=wizard&wizard_version=ORB-780Z_V%202.03.02&lang=en"
+              "&email=installer%40example.com&password=Portal-2024&err_count=3\r\n\r\n");
+
+    const PortalRequest bind = BuildPortalRequest(CMD_PORTAL_BIND, p, "abc123", 1);
+    EXPECT_EQ(bind.path, "/account/?add");
+    EXPECT_EQ(bind.headers,
+              "Content-Type: application/x-www-form-urlencoded\r\nCookie: nubra=abc123;\r\n");
+    EXPECT_EQ(bind.body,
+              "client=wizard&wizard_version=ORB-780Z_V%202.03.02&lang=en&nubra_no=770041"
+              "&device_password=Portal-2024&dfp=C0FFEE&err_count=1\r\n\r\n");
+    EXPECT_EQ(BuildPortalRequest(CMD_PORTAL_BIND, p, {}, 0).headers,
+              "Content-Type: application/x-www-form-urlencoded\r\nCookie: nubra=;\r\n");
+}
+
+TEST(PortalRequest, FormValuesNeverSplitOrChange) {
+    CommandParams p;
+    p.email = "a+b&password=evil@example.com";
+    p.password = "p=1&q 2+ü";
+    const auto fields = FormFields(BuildPortalRequest(CMD_PORTAL_SIGNIN, p, {}, 0).body);
+    ASSERT_EQ(fields.size(), 6);
+    EXPECT_EQ(fields[3], qMakePair(QString("email"), p.email));
+    EXPECT_EQ(fields[4], qMakePair(QString("password"), p.password));
+    EXPECT_EQ(fields[5], qMakePair(QString("err_count"), QString("0")));
+}
+
+TEST(PortalRequest, CookieFromThePortalCannotAddHeaderLines) {
+    CommandParams p;
+    const PortalRequest bind = BuildPortalRequest(CMD_PORTAL_BIND, p, "x\r\nX-Evil: 1", 0);
+    EXPECT_EQ(bind.headers,
+              "Content-Type: application/x-www-form-urlencoded\r\nCookie: nubra=xX-Evil: 1;\r\n");
+}
+
+TEST(PortalErrCount, RulesPerCommand) {
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNUP, "SIGNUPERR001", 0), 1);
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNUP, "SIGNUPERR003", 1), 2);
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNUP, "success", 2), 0);
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNUP, "something else", 2), 2);
+    // An error code wins over a "success" in the same reply.
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNUP, "SIGNUPERR002 success", 2), 3);
+
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNIN, "SIGNINERR001", 4), 4);
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNIN, "SIGNINERR002", 4), 5);
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNIN, "success", 4), 0);
+
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_BIND, "BINDERR", 0), 1);
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_BIND, "success", 1), 0);
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_BIND, "SIGNINERR002", 1), 1);
+
+    EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNIN, "SIGNINERR002", INT32_MAX), INT32_MAX);
+}
