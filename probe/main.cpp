@@ -2,6 +2,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "ProbeHttp.h"
 #include "ProbeSearch.h"
 
 #if __has_include("ProbeAccount.h")
@@ -12,7 +13,9 @@
 namespace {
 
 int Usage(QTextStream& err) {
-    err << "orb-probe: usage: orb-probe search [--json]";
+    err << "orb-probe: usage: orb-probe search [--json] | get [--user U] [--password P] "
+           "[--timeout MS] URL | command CODE --host H [--port N] [--user U] [--password P] "
+           "[--param NAME=VALUE]... [--then CODE ...]...";
 #ifdef ORB_PROBE_ACCOUNT
     err << " | login-check ... | set-password ...";
 #endif
@@ -32,6 +35,12 @@ int main(int argc, char** argv) {
     const QString command = args.takeFirst();
     if (command == QLatin1String("search")) {
         return RunSearchCommand(args);
+    }
+    if (command == QLatin1String("get")) {
+        return RunGetCommand(args);
+    }
+    if (command == QLatin1String("command")) {
+        return RunHttpCommand(args);
     }
 #ifdef ORB_PROBE_ACCOUNT
     if (command == QLatin1String("login-check") || command == QLatin1String("set-password")) {

@@ -448,11 +448,12 @@ HttpReply HttpRecorder::cloudPortal(Scenario& scenario, Recorder& recorder, cons
 
 HttpReply HttpRecorder::cloudRegInfo(Scenario&, Recorder& recorder, const HttpPairs& query) {
     PortalData& portal = recorder.portal;
+    // The wizard escapes these two values; the recorder keeps the text they stand for.
     if (const auto email = QueryValue(query, "email")) {
-        portal.registeredEmail = QString::fromUtf8(*email);
+        portal.registeredEmail = QString::fromUtf8(PercentDecoded(*email));
     }
     if (const auto password = QueryValue(query, "password")) {
-        portal.registeredPassword = QString::fromUtf8(*password);
+        portal.registeredPassword = QString::fromUtf8(PercentDecoded(*password));
     }
     if (const auto status = QueryValue(query, "status")) {
         portal.status = QString::fromUtf8(*status);

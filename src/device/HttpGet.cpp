@@ -60,6 +60,14 @@ bool SplitChallenge(const QByteArray& value, QByteArray* scheme, QByteArray* res
     return true;
 }
 
+QByteArray RequestTarget(const QString& pathAndQuery) {
+    QByteArray target = WireTarget(pathAndQuery);
+    if (!target.startsWith('/')) {
+        target.prepend('/');
+    }
+    return target;
+}
+
 // Header lines given as one text: every line on its own, and never a CR or LF inside one.
 QList<QByteArray> HeaderLines(const QString& text) {
     QList<QByteArray> lines;
@@ -338,9 +346,10 @@ QByteArray HttpGet::AuthorizationFor(const Session& session, const QByteArray& m
                                      const QString& pathAndQuery, bool post) {
     switch (authMode_) {
         case kAuthDigest:
+            // The uri of the answer is the request target exactly as it goes on the wire.
             return digest_
                 .BuildDigestHeader(session.user, session.password, QString::fromLatin1(method),
-                                   pathAndQuery)
+                                   QString::fromLatin1(RequestTarget(pathAndQuery)))
                 .toLocal8Bit();
         case kAuthBasicOrNone:
             if (post || (session.password.isEmpty() && !session.user.isEmpty())) {
@@ -368,10 +377,7 @@ bool HttpGet::Exchange(Session& session, const QByteArray& method, const QString
     CURL* easy = session.easy;
     curl_easy_reset(easy);
 
-    QByteArray target = WireTarget(pathAndQuery);
-    if (!target.startsWith('/')) {
-        target.prepend('/');
-    }
+    const QByteArray target = RequestTarget(pathAndQuery);
     QByteArray host = session.host.toUtf8();
     if (host.contains(':')) {
         host = '[' + host + ']';
@@ -562,7 +568,8 @@ int HttpGet::CheckStatus() {
         return 0;
     }
     const int status = session->status;
-    if (status == 401) {
+    // A client told to send no credentials (the portal) stays so whatever the peer asks.
+    if (status == 401 && authMode_ != kAuthNoHeader) {
         authMode_ = kAuthBasicOrNone;
         for (const QByteArray& value : session->challenges) {
             QByteArray scheme;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "HttpCredentialCipher.h"
 #include "HttpRecorder.h"
 #include "HttpTestSupport.h"
@@ -321,10 +323,23 @@ TEST_F(RecorderTest, CloudRegistrationIsReadAndRemembered) {
     EXPECT_EQ(body("/config/nubrareginfo"), "status=0\r\nemail=\r\npassword=\r\n");
     EXPECT_TRUE(body("/config/nubraregstatus?status=1").contains('1'));
     EXPECT_EQ(body("/config/nubrareginfo?email=a%2Bb@example.com&password=P@ss&status=1"),
-              "status=1\r\nemail=a%2Bb@example.com\r\npassword=P@ss\r\n");
+              "status=1\r\nemail=a+b@example.com\r\npassword=P@ss\r\n");
     EXPECT_EQ(body("/config/nubrareginfo"),
-              "status=1\r\nemail=a%2Bb@example.com\r\npassword=P@ss\r\n");
+              "status=1\r\nemail=a+b@example.com\r\npassword=P@ss\r\n");
     EXPECT_TRUE(body("/config/nubraportal").startsWith("status=1\r\n"));
+    const auto stored = [this] {
+        return edit([](Recorder& r) {
+            return std::pair(r.portal.registeredEmail, r.portal.registeredPassword);
+        });
+    };
+    // Escaped separators, blanks and UTF-8 come back as the text the installer typed; "+" is
+    // not a blank here and a broken escape stays as it is.
+    body("/config/nubrareginfo?email=x%26y%23z@example.com&password=a%20b%25c%2B%C3%A9+d%zz");
+    EXPECT_EQ(stored(), std::pair(QStringLiteral("x&y#z@example.com"),
+                                  QString::fromUtf8("a b%c+\xc3\xa9+d%zz")));
+    // A value without escapes is kept unchanged.
+    body("/config/nubrareginfo?email=plain@example.com&password=Secret1");
+    EXPECT_EQ(stored(), std::pair(QStringLiteral("plain@example.com"), QStringLiteral("Secret1")));
 }
 
 TEST_F(RecorderTest, GarbageRequestsGetAnAnswer) {

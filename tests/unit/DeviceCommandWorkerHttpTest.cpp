@@ -130,10 +130,14 @@ TEST_F(WorkerHttpTest, RefusalsAndMissingAnswersFailTheCommand) {
     EXPECT_EQ(server_.Requests().back().target,
               "/config/storageformat?storageid=0&partition=1&fs=1");
 
-    // Nobody listens any more.
-    const std::uint16_t gone = port();
-    server_.Stop();
-    ASSERT_TRUE(worker_.StartFormatDisk(kHost, gone, "admin", "", 0, 1, 1));
+    // Something that is not HTTP at all.
+    Serve([](const LoopbackRequest&) {
+        LoopbackResponse garbage;
+        garbage.raw = "SSH-2.0-OpenSSH_9.2\r\n\r\n";
+        garbage.closeAfter = true;
+        return garbage;
+    });
+    ASSERT_TRUE(worker_.StartFormatDisk(kHost, port(), "admin", "", 0, 1, 1));
     EXPECT_EQ(WaitSettled(worker_), kCommandFailed);
 }
 
