@@ -1,72 +1,59 @@
 #include "controls/CApproButton.h"
 
-#include <QLinearGradient>
+#include <QFontMetricsF>
 #include <QPainter>
+
+#include <cmath>
 
 #include "controls/Fonts.h"
 
 namespace controls {
 namespace {
 
-constexpr QColor kTop(51, 139, 194);
-constexpr QColor kBottom(0, 88, 143);
-constexpr QColor kDisabled(190, 196, 200);
-constexpr qreal kRadius = 4.0;
+constexpr int kHintPadding = 40;
+constexpr int kHintHeight = 43;
+constexpr qreal kDisabledOpacity = 0.5;
 
 }  // namespace
 
 CApproButton::CApproButton(int controlId, QWidget* parent) : CStateButton(controlId, parent) {
-    setFont(UiFont(14, true));
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::StrongFocus);
+    setBackgroundMode(kGradient);
 }
 
-void CApproButton::setCaptionFont(const QFont& font) {
-    setFont(font);
+void CApproButton::setLargeMode(bool large) {
+    large_ = large;
     update();
 }
 
+void CApproButton::setCaptionFont(const QFont& font) {
+    font_ = font;
+    customFont_ = true;
+    update();
+}
+
+QFont CApproButton::captionFont() const {
+    return customFont_ ? font_ : UiFont(large_ ? kLargeCaptionSize : kCaptionSize, true);
+}
+
+QSizeF CApproButton::measureText() const {
+    const QFontMetricsF metrics(captionFont());
+    return {metrics.horizontalAdvance(text()), metrics.height()};
+}
+
 int CApproButton::captionWidth(int padding) const {
-    return fontMetrics().horizontalAdvance(text()) + padding;
+    return static_cast<int>(std::ceil(measureText().width())) + padding;
 }
 
 QSize CApproButton::sizeHint() const {
-    return {captionWidth(40), 43};
+    return {captionWidth(kHintPadding), kHintHeight};
 }
 
-void CApproButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QLinearGradient fill(box.topLeft(), box.bottomLeft());
-    switch (state()) {
-        case 0:
-            fill.setColorAt(0, kDisabled);
-            fill.setColorAt(1, kDisabled.darker(110));
-            break;
-        case 2:
-            fill.setColorAt(0, kBottom);
-            fill.setColorAt(1, kTop.darker(115));
-            break;
-        case 3:
-            fill.setColorAt(0, kTop.lighter(112));
-            fill.setColorAt(1, kBottom.lighter(118));
-            break;
-        default:
-            fill.setColorAt(0, kTop);
-            fill.setColorAt(1, kBottom);
-            break;
+void CApproButton::drawFace(QPainter& painter, int state) {
+    if (state == 0) {
+        drawSlot(painter, 0, kDisabledOpacity);
+    } else {
+        drawSlot(painter, 1);
     }
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
-    painter.drawRoundedRect(box, kRadius, kRadius);
-    if (hasFocus()) {
-        painter.setPen(QPen(QColor(255, 255, 255, 150), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(box.adjusted(3, 3, -3, -3), kRadius, kRadius);
-    }
-    painter.setPen(captionColor_);
-    painter.drawText(rect(), Qt::AlignCenter, text());
 }
 
 }  // namespace controls

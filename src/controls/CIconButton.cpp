@@ -2,40 +2,79 @@
 
 #include <QPainter>
 
+#include "controls/Fonts.h"
+#include "controls/ResourceImage.h"
+
 namespace controls {
 namespace {
 
+constexpr qreal kPressedOpacity = 0.6;
 constexpr QColor kGlyph(120, 120, 120);
 constexpr QColor kHoverPlate(232, 236, 239);
 constexpr QColor kCloseHoverPlate(223, 4, 15);
+constexpr qreal kGlyphPen = 1.6;
+constexpr qreal kGlyphHalf = 5.0;
 
 }  // namespace
 
+CIconButton::CIconButton(int controlId, QWidget* parent) : CStateButton(controlId, parent) {}
+
 CIconButton::CIconButton(int controlId, Glyph glyph, QWidget* parent)
     : CStateButton(controlId, parent), glyph_(glyph) {
-    setFocusPolicy(Qt::NoFocus);
-    setAccessibleName(glyph == Glyph::Close ? QStringLiteral("Close") : QStringLiteral("Minimise"));
+    if (glyph == Glyph::Close) {
+        setAccessibleName(QStringLiteral("Close"));
+    } else if (glyph == Glyph::Minimise) {
+        setAccessibleName(QStringLiteral("Minimise"));
+    }
 }
 
-void CIconButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const int s = state();
-    QColor glyph = kGlyph;
-    if (s == 2 || s == 3) {
+bool CIconButton::LoadIconImage(int resourceId) {
+    const QImage image = ResourceImage(resourceId);
+    setIconImage(image);
+    return !image.isNull();
+}
+
+void CIconButton::setIconImage(const QImage& image) {
+    icon_ = image;
+    update();
+}
+
+void CIconButton::drawFace(QPainter& painter, int state) {
+    if (stateImage(state).isNull()) {
+        drawGlyph(painter, state);
+    } else {
+        drawSlot(painter, state, state == 2 ? kPressedOpacity : 1.0);
+    }
+    if (!icon_.isNull()) {
+        const QRectF box(kIconLeft, (height() - kIconSize) / 2.0, kIconSize, kIconSize);
+        painter.drawImage(box, icon_);
+    }
+}
+
+void CIconButton::drawGlyph(QPainter& painter, int state) {
+    if (glyph_ == Glyph::None) {
+        return;
+    }
+    QColor pen = kGlyph;
+    if (state == 2 || state == 3) {
         painter.fillRect(rect(), glyph_ == Glyph::Close ? kCloseHoverPlate : kHoverPlate);
         if (glyph_ == Glyph::Close) {
-            glyph = Qt::white;
+            pen = Qt::white;
         }
     }
-    painter.setPen(QPen(glyph, 1.6, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(pen, kGlyphPen, Qt::SolidLine, Qt::RoundCap));
     const QPointF c = QRectF(rect()).center();
+    const qreal h = kGlyphHalf;
     if (glyph_ == Glyph::Minimise) {
-        painter.drawLine(QPointF(c.x() - 5, c.y() + 3), QPointF(c.x() + 5, c.y() + 3));
+        painter.drawLine(QPointF(c.x() - h, c.y() + 3), QPointF(c.x() + h, c.y() + 3));
     } else {
-        painter.drawLine(QPointF(c.x() - 5, c.y() - 5), QPointF(c.x() + 5, c.y() + 5));
-        painter.drawLine(QPointF(c.x() + 5, c.y() - 5), QPointF(c.x() - 5, c.y() + 5));
+        painter.drawLine(QPointF(c.x() - h, c.y() - h), QPointF(c.x() + h, c.y() + h));
+        painter.drawLine(QPointF(c.x() + h, c.y() - h), QPointF(c.x() - h, c.y() + h));
     }
+}
+
+QFont CIconButton::captionFont() const {
+    return UiFont(kCaptionSize, true);
 }
 
 }  // namespace controls

@@ -1,21 +1,187 @@
 #include "controls/CStateButton.h"
 
+#include <QDialog>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include "controls/ResourceImage.h"
+#include "platform/Desktop.h"
+#include "platform/MessageWindow.h"
+
 namespace controls {
+namespace {
+
+constexpr QColor kGradientTop(51, 139, 194);
+constexpr QColor kGradientBottom(0, 88, 143);
+constexpr QColor kCaption(255, 255, 255);
+constexpr QColor kFocusMark(255, 255, 255, 160);
+constexpr int kFocusInset = 3;
+
+}  // namespace
+
+int ButtonState(bool enabled, bool latched, bool pressed, bool hovered) {
+    if (!enabled) {
+        return 0;
+    }
+    if (latched || pressed) {
+        return 2;
+    }
+    return hovered ? 3 : 1;
+}
+
+platform::WindowId MessageTargetOf(const QWidget* widget) {
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        if (auto* page = dynamic_cast<const platform::MessageWindow<QWidget>*>(w)) {
+            return page->windowId();
+        }
+        if (auto* dialog = dynamic_cast<const platform::MessageWindow<QDialog>*>(w)) {
+            return dialog->windowId();
+        }
+    }
+    return 0;
+}
 
 CStateButton::CStateButton(int controlId, QWidget* parent)
     : QAbstractButton(parent), controlId_(controlId) {
     setObjectName(QStringLiteral("id%1").arg(controlId));
     setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+    // Tab only: a mouse click must leave Enter and Esc with the page.
+    setFocusPolicy(Qt::TabFocus);
+    // Connected first so the web address and the latch come before the page's own handler.
+    connect(this, &QAbstractButton::clicked, this, &CStateButton::onClicked);
 }
 
 int CStateButton::state() const {
-    if (!isEnabled()) {
-        return 0;
+    return ButtonState(isEnabled(), latched_, isDown(), hovered_);
+}
+
+bool CStateButton::LoadStateImage(int slot, int resourceId) {
+    const QImage image = ResourceImage(resourceId);
+    setStateImage(slot, image);
+    return !image.isNull();
+}
+
+void CStateButton::setStateImage(int slot, const QImage& image) {
+    if (slot < 0 || slot >= kSlotCount) {
+        return;
     }
-    if (isDown() || isChecked()) {
-        return 2;
+    slots_[static_cast<size_t>(slot)] = image;
+    update();
+}
+
+const QImage& CStateButton::stateImage(int slot) const {
+    static const QImage kNone;
+    return slot >= 0 && slot < kSlotCount ? slots_[static_cast<size_t>(slot)] : kNone;
+}
+
+void CStateButton::setBackgroundMode(int mode) {
+    backgroundMode_ = mode;
+    update();
+}
+
+void CStateButton::setLatched(bool latched) {
+    if (latched_ != latched) {
+        latched_ = latched;
+        update();
     }
-    return hovered_ ? 3 : 1;
+}
+
+void CStateButton::setCheckMode(bool notify) {
+    mode_ = Mode::kCheck;
+    notify_ = notify;
+}
+
+void CStateButton::setRadioMode(std::intptr_t value) {
+    mode_ = Mode::kRadio;
+    radioValue_ = value;
+}
+
+void CStateButton::setPushMode() {
+    mode_ = Mode::kPush;
+}
+
+void CStateButton::onClicked() {
+    if (!webAddress_.isEmpty()) {
+        platform::OpenUrl(webAddress_);
+    }
+    switch (mode_) {
+        case Mode::kCheck:
+            setLatched(!latched_);
+            if (notify_) {
+                post(kCheckNotice);
+            }
+            break;
+        case Mode::kRadio:
+            if (!latched_) {
+                setLatched(true);
+                post(radioValue_);
+            }
+            break;
+        case Mode::kPush:
+            break;
+    }
+}
+
+platform::WindowId CStateButton::messageTarget() const {
+    return messageTarget_ != 0 ? messageTarget_ : MessageTargetOf(parentWidget());
+}
+
+void CStateButton::post(std::intptr_t wParam) {
+    if (const platform::WindowId target = messageTarget()) {
+        platform::PostMessage(target, kLatchMessage, wParam);
+    }
+}
+
+void CStateButton::drawSlot(QPainter& painter, int slot, qreal opacity) {
+    const QImage& image = stateImage(slot);
+    if (image.isNull()) {
+        return;
+    }
+    painter.save();
+    painter.setOpacity(opacity);
+    painter.drawImage(QRectF(rect()), image);
+    painter.restore();
+}
+
+void CStateButton::drawGradient(QPainter& painter) {
+    QLinearGradient fill(0, 0, 0, height());
+    fill.setColorAt(0, kGradientTop);
+    fill.setColorAt(1, kGradientBottom);
+    painter.fillRect(rect(), fill);
+}
+
+void CStateButton::drawCaption(QPainter& painter) {
+    if (text().isEmpty()) {
+        return;
+    }
+    painter.setFont(captionFont());
+    painter.setPen(kCaption);
+    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+}
+
+void CStateButton::paintEvent(QPaintEvent*) {
+    // Transparent parts show the page: Qt paints the parent under a non-opaque child, which
+    // is what capturing the background at first paint achieves elsewhere.
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                           QPainter::SmoothPixmapTransform);
+    const int s = state();
+    if (backgroundMode_ == kGradient) {
+        // A disabled blue button must not look pressable.
+        painter.setOpacity(s == 0 ? 0.5 : 1.0);
+        drawGradient(painter);
+        painter.setOpacity(1.0);
+    } else if (backgroundMode_ == kPictures) {
+        drawFace(painter, s);
+    }
+    drawCaption(painter);
+    if (hasFocus()) {
+        painter.setPen(QPen(kFocusMark, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(kFocusInset + 0.5, kFocusInset + 0.5,
+                                                 -kFocusInset - 0.5, -kFocusInset - 0.5));
+    }
 }
 
 void CStateButton::enterEvent(QEnterEvent* event) {
@@ -26,7 +192,9 @@ void CStateButton::enterEvent(QEnterEvent* event) {
 
 void CStateButton::leaveEvent(QEvent* event) {
     hovered_ = false;
-    update();
+    if (!latched_) {
+        update();
+    }
     QAbstractButton::leaveEvent(event);
 }
 

@@ -1,10 +1,10 @@
 #include "pages/CHomeDlg.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QPainter>
 
 #include "controls/CApproButton.h"
+#include "controls/CApproComboBox.h"
 #include "controls/Fonts.h"
 #include "controls/RichText.h"
 #include "shell/LanguagePack.h"
@@ -30,6 +30,7 @@ constexpr QColor kNoteText(0x55, 0x55, 0x55);
 constexpr QColor kNoteBack(0xE6, 0xE6, 0xE6);
 constexpr QColor kNoteStar(0xDF, 0x04, 0x0F);
 constexpr QRect kStartRect(366, 380, 416, 42);
+constexpr int kStartPictures[] = {3033, 3030, 3032, 3031};
 constexpr int kTextSize = 14;
 constexpr int kNotePadding = 10;
 
@@ -54,17 +55,17 @@ CHomeDlg::CHomeDlg(CInterDialog& host) : CPageBase(host, Look()) {
     welcome_ = MakeLabel(this, kWelcomeRect, kWelcomeColour, true);
     languageLabel_ = MakeLabel(this, kLanguageLabelRect, kLanguageLabelColour, false);
 
-    languages_ = new QComboBox(this);
+    // The list posts 1129 with the chosen index to this page.
+    languages_ = new controls::CApproComboBox(windowId(), this);
     languages_->setObjectName(QStringLiteral("languageList"));
     languages_->setGeometry(kLanguageListRect);
-    languages_->setFont(controls::UiFont(kTextSize));
+    QStringList names;
     for (int i = 0; i < shell::kLanguageCount; ++i) {
-        languages_->addItem(QString::fromUtf16(shell::LanguageAt(i).shownAs));
+        names << QString::fromUtf16(shell::LanguageAt(i).shownAs);
     }
+    languages_->setItems(names);
     const int current = shell::LanguageIndex();
     languages_->setCurrentIndex(current >= 0 && current < shell::kLanguageCount ? current : 0);
-    connect(languages_, &QComboBox::activated, this,
-            [this](int index) { platform::PostMessage(windowId(), msg::kLanguageChosen, index); });
 
     const QRect inner =
         kNoteRect.adjusted(kNotePadding + 12, kNotePadding, -kNotePadding, -kNotePadding);
@@ -74,6 +75,10 @@ CHomeDlg::CHomeDlg(CInterDialog& host) : CPageBase(host, Look()) {
 
     start_ = new controls::CApproButton(kStartId, this);
     start_->setGeometry(kStartRect);
+    start_->setBackgroundMode(controls::CStateButton::kPictures);
+    for (int slot = 0; slot < controls::CStateButton::kSlotCount; ++slot) {
+        start_->LoadStateImage(slot, kStartPictures[slot]);
+    }
     connect(start_, &QAbstractButton::clicked, this, [this] { navigate(msg::kNext); });
 
     retranslate();

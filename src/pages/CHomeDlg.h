@@ -2,8 +2,11 @@
 
 #include "pages/CPageBase.h"
 
-class QComboBox;
 class QLabel;
+
+namespace controls {
+class CApproComboBox;
+}  // namespace controls
 
 // Page 1: the welcome, the language choice and START.
 class CHomeDlg final : public CPageBase {
@@ -25,7 +28,7 @@ protected:
 private:
     QLabel* welcome_ = nullptr;
     QLabel* languageLabel_ = nullptr;
-    QComboBox* languages_ = nullptr;
+    controls::CApproComboBox* languages_ = nullptr;
     QLabel* noteTitle_ = nullptr;
     QLabel* note_ = nullptr;
     controls::CApproButton* start_ = nullptr;

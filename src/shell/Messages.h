@@ -7,13 +7,15 @@ namespace msg {
 
 inline constexpr std::uint32_t kUser = 1024;
 
-inline constexpr std::uint32_t kNavigate = kUser + 100;         // 1124
-inline constexpr std::uint32_t kShowOverlay = kUser + 101;      // 1125, wParam = overlay kind
-inline constexpr std::uint32_t kLanguageChosen = kUser + 105;   // 1129, wParam = index
-inline constexpr std::uint32_t kMoved = kUser + 115;            // 1139, wParam = x, lParam = y
-inline constexpr std::uint32_t kStartLoginProbe = kUser + 122;  // 1146
-inline constexpr std::uint32_t kStorageWorker = kUser + 123;    // 1147, wParam 0 start, else stop
-inline constexpr std::uint32_t kNetworkNotice = kUser + 125;    // 1149, to the password page
+inline constexpr std::uint32_t kNavigate = kUser + 100;          // 1124
+inline constexpr std::uint32_t kShowOverlay = kUser + 101;       // 1125, wParam = overlay kind
+inline constexpr std::uint32_t kLatched = kUser + 103;           // 1127, check 4 / radio value
+inline constexpr std::uint32_t kLanguageChosen = kUser + 105;    // 1129, wParam = index
+inline constexpr std::uint32_t kMoved = kUser + 115;             // 1139, wParam = x, lParam = y
+inline constexpr std::uint32_t kHyperLinkClicked = kUser + 116;  // 1140
+inline constexpr std::uint32_t kStartLoginProbe = kUser + 122;   // 1146
+inline constexpr std::uint32_t kStorageWorker = kUser + 123;     // 1147, wParam 0 start, else stop
+inline constexpr std::uint32_t kNetworkNotice = kUser + 125;     // 1149, to the password page
 
 // wParam of kNavigate.
 enum Navigate : std::intptr_t {

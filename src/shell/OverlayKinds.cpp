@@ -1,5 +1,8 @@
 #include "shell/OverlayKinds.h"
 
+#include "controls/CAlarmDisplayPage.h"
+#include "controls/CErrorPage.h"
+#include "controls/CNetAlarmPage.h"
 #include "shell/LanguagePack.h"
 
 namespace overlay {
@@ -40,15 +43,34 @@ int ResultOf(int kind, int sidePageResult) {
 
 SidePage SidePageFor(int kind) {
     // Side pages join this table as they are built.
-    (void)kind;
-    return {};
+    switch (kind) {
+        case kAlarm:
+            return [](QWidget* overlay, QPoint position, const OverlayData& data) {
+                return controls::CAlarmDisplayPage::Run(overlay, position, data.alarmWords[0],
+                                                        data.alarmWords[1]);
+            };
+        case kNetAlarm:
+            return [](QWidget* overlay, QPoint position, const OverlayData&) {
+                return controls::CNetAlarmPage::Run(overlay, position);
+            };
+        case kError:
+            return [](QWidget* overlay, QPoint position, const OverlayData& data) {
+                return controls::CErrorPage::Run(overlay, ErrorTextOf(data),
+                                                 position + controls::CErrorPage::kOverlayOffset);
+            };
+        default:
+            return {};
+    }
 }
 
 QString ErrorTextOf(const OverlayData& data) {
     if (!data.errorText.isEmpty()) {
         return data.errorText;
     }
-    return shell::LookupText(u"Check Network Failed!", u"Check Network Failed!");
+    // A pack may carry the notice empty (German does); an error page without words helps no
+    // one, so the English words stand in.
+    const QString notice = shell::LookupText(u"Check Network Failed!", u"Check Network Failed!");
+    return notice.isEmpty() ? QStringLiteral("Check Network Failed!") : notice;
 }
 
 }  // namespace overlay

@@ -1,11 +1,11 @@
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "UiSupport.h"
 #include "controls/CApproButton.h"
+#include "controls/CApproComboBox.h"
 #include "pages/CHddFormatDlg.h"
 #include "pages/CHomeDlg.h"
 #include "pages/CPageBase.h"
@@ -214,10 +214,10 @@ TEST_F(HostTest, BackFromTimeZoneRestartsTheLoginProbeAndThePasswordPageHearsOfI
 }
 
 TEST_F(HostTest, ChoosingALanguageRetranslatesHomeAndLaterPages) {
-    auto* list = page()->findChild<QComboBox*>(QStringLiteral("languageList"));
+    auto* list = page()->findChild<controls::CApproComboBox*>(QStringLiteral("languageList"));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->count(), 22);
-    EXPECT_EQ(list->itemText(2), QString::fromUtf16(u"Pyccкий"));
+    EXPECT_EQ(list->items().at(2), QString::fromUtf16(u"Pyccкий"));
     auto* start = page()->findChild<controls::CApproButton*>(QStringLiteral("id1001"));
     EXPECT_EQ(start->text(), QStringLiteral("START"));
     platform::PostMessage(page()->windowId(), msg::kLanguageChosen, 6);
@@ -231,7 +231,7 @@ TEST_F(HostTest, ChoosingALanguageRetranslatesHomeAndLaterPages) {
     EXPECT_TRUE(page()->nextButton()->text().startsWith(QStringLiteral("WEITER")));
     // Going home keeps the chosen language.
     post(msg::kNavigate, msg::kHome);
-    auto* list2 = page()->findChild<QComboBox*>(QStringLiteral("languageList"));
+    auto* list2 = page()->findChild<controls::CApproComboBox*>(QStringLiteral("languageList"));
     EXPECT_EQ(list2->currentIndex(), 6);
     // A negative choice changes nothing.
     platform::PostMessage(page()->windowId(), msg::kLanguageChosen, -1);

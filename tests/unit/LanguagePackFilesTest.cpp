@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -98,13 +99,69 @@ TEST_P(PackFile, KeepsThePlaceholdersAndMarkersOfTheEnglishText) {
         if (!en || line.value.isEmpty()) {
             continue;  // the pack's own keys, and the values that are empty on purpose
         }
-        for (const char* token : {"@@", "[Camera Name]", "<br>", "</br>", "{0}", "{1}"}) {
+        for (const char* token :
+             {"@@", "[Camera Name]", "<br>", "</br>", "{0}", "{1}", "{2}", "{3}"}) {
             EXPECT_EQ(line.value.count(QLatin1String(token)), en->count(QLatin1String(token)))
                 << name_.toStdString() << ": " << line.key.toStdString() << " " << token;
         }
         EXPECT_FALSE(line.value.contains(QLatin1String("560Z")) ||
                      line.value.contains(QLatin1String("990Z")))
             << line.key.toStdString();
+    }
+}
+
+// Values a translation may share with English: the same word in that language, not a text
+// someone forgot to translate.
+QStringList SameAsEnglishAllowed(const QString& pack) {
+    // Technical names that no language translates.
+    QStringList allowed = {"hddraid_RAID0", "hddraid_RAID1", "hddraid_JBOD", "HD1"};
+    static const QHash<QString, QStringList> kByPack = {
+        {"CZ", {"OK", "APP_NO"}},
+        {"DE", {"OK", "footer_03", "footer_04"}},
+        {"DK", {"OK", "START", "footer_04", "APP_NO"}},
+        {"ES", {"Error"}},
+        {"FI", {"OK"}},
+        {"FR", {"OK", "eula_07", "eula_19"}},
+        {"GR", {"OK"}},
+        {"HR", {"APP_NO"}},
+        {"HU", {"OK"}},
+        {"IT", {"OK", "Password"}},
+        {"JP", {"OK"}},
+        {"NL_BE", {"OK", "APP_NO"}},
+        {"NO", {"OK", "START"}},
+        {"PL", {"OK", "APP_NO"}},
+        {"PT", {"OK"}},
+        {"RO", {"OK", "APP_NO", "hddformat_11", "eula_19"}},
+        {"RU", {"OK"}},
+        {"SE", {"OK", "footer_04"}},
+        {"SL", {"APP_NO"}},
+    };
+    allowed += kByPack.value(pack);
+    return allowed;
+}
+
+TEST_P(PackFile, IsNoEnglishInDisguise) {
+    if (GetParam() == shell::kEnglish) {
+        GTEST_SKIP() << "the source";
+    }
+    QFile english(kLangDir + QStringLiteral("EN.ini"));
+    ASSERT_TRUE(english.open(QIODevice::ReadOnly));
+    const QString source = util::DecodeIniText(english.readAll());
+    const QStringList allowed = SameAsEnglishAllowed(name_);
+    QStringList same;
+    for (const Line& line : lines_) {
+        const auto en = util::FindIniValue(source, u"language", line.key);
+        if (en && !en->trimmed().isEmpty() && line.value == *en && !allowed.contains(line.key)) {
+            same << line.key;
+        }
+    }
+    EXPECT_TRUE(same.isEmpty()) << name_.toStdString() << " still holds the English text of: "
+                                << same.join(", ").toStdString();
+    // An entry on the list that is translated by now should leave the list.
+    for (const QString& key : allowed) {
+        const auto en = util::FindIniValue(source, u"language", key);
+        const auto own = util::FindIniValue(text_, u"language", key);
+        EXPECT_TRUE(en && own && *en == *own) << name_.toStdString() << ": " << key.toStdString();
     }
 }
 
