@@ -6,8 +6,10 @@
 
 #include "controls/CApproButton.h"
 #include "controls/CIconButton.h"
+#include "controls/CPageIndicator.h"
 #include "controls/Fonts.h"
 #include "controls/ResourceImage.h"
+#include "controls/SidePageLook.h"
 #include "shell/CInterDialog.h"
 #include "shell/CTransparentPage.h"
 #include "shell/LanguagePack.h"
@@ -17,6 +19,11 @@ namespace {
 
 constexpr QRect kMinimiseRect(786, 0, 37, 29);
 constexpr QRect kCloseRect(823, 0, 37, 29);
+// Corner button pictures by slot: disabled, normal, pressed, hover.
+constexpr int kMinimisePictures[] = {3037, 3034, 3036, 3035};
+constexpr int kClosePictures[] = {3041, 3038, 3040, 3039};
+constexpr QRect kStepRect(604, 83, 200, 30);
+constexpr int kStepCount = 11;
 constexpr QRect kTitleRect(72, 68, 678 - 72, 106 - 68);
 constexpr QColor kTitleColour(42, 169, 209);
 constexpr int kTitleSize = 32;
@@ -48,12 +55,24 @@ CPageBase::CPageBase(CInterDialog& host, const PageLook& look)
     close_ = new controls::CIconButton(kCloseId, controls::CIconButton::Glyph::Close, this);
     close_->setGeometry(kCloseRect);
     connect(close_, &QAbstractButton::clicked, this, [this] { onClose(); });
+    for (int slot = 0; slot < controls::CStateButton::kSlotCount; ++slot) {
+        minimise_->LoadStateImage(slot, kMinimisePictures[slot]);
+        close_->LoadStateImage(slot, kClosePictures[slot]);
+    }
+    if (look_.step > 0) {
+        auto* steps = new controls::CPageIndicator(this);
+        steps->setGeometry(kStepRect);
+        steps->setCount(kStepCount);
+        steps->setCurrent(look_.step);
+    }
     if (look_.back) {
         back_ = new controls::CApproButton(kBackId, this);
+        controls::DressCaptionButton(*back_);
         connect(back_, &QAbstractButton::clicked, this, [this] { onBack(); });
     }
     if (look_.next) {
         next_ = new controls::CApproButton(kNextId, this);
+        controls::DressCaptionButton(*next_);
         connect(next_, &QAbstractButton::clicked, this, [this] { onNext(); });
     }
     CPageBase::retranslate();
