@@ -1,16 +1,10 @@
 #include "controls/CAlarmDisplayPage.h"
 
-#include <QKeyEvent>
 #include <QPainter>
-#include <QPointer>
 
 #include "controls/CApproButton.h"
-#include "controls/CIconButton.h"
 #include "controls/Fonts.h"
-#include "controls/SidePageLook.h"
 #include "shell/LanguagePack.h"
-#include "shell/OverlayKinds.h"
-#include "shell/WindowShape.h"
 
 namespace controls {
 namespace {
@@ -49,41 +43,26 @@ AlarmLook AlarmLookOf(int textVariant, int buttonVariant) {
 }
 
 CAlarmDisplayPage::CAlarmDisplayPage(QWidget* owner, int textVariant, int buttonVariant)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
-    setObjectName(QStringLiteral("CAlarmDisplayPage"));
-    setFixedSize(kSize);
-    setMask(shape::RoundedRegion(kSize));
+    : CAlertPage(owner, QStringLiteral("CAlarmDisplayPage")) {
     const AlarmLook look = AlarmLookOf(textVariant, buttonVariant);
     title_ = shell::LookupText(look.titleKey, look.titleFallback);
     text_ = shell::LookupText(look.textKey, look.textFallback);
     setAccessibleName(title_);
     setAccessibleDescription(text_);
     for (const AlertButton& entry : look.buttons) {
-        auto* button = new CApproButton(entry.id, this);
-        const QString caption = shell::LookupText(entry.key, entry.fallback);
-        button->setText(caption);
-        button->setAccessibleName(caption);
-        button->setGeometry(entry.rect);
-        DressCaptionButton(*button);
-        connect(button, &QAbstractButton::clicked, this, [this, id = entry.id] { done(id); });
-        buttons_.push_back(button);
+        buttons_.push_back(AddButton(entry.id, entry.key, entry.fallback, entry.rect, entry.id));
     }
+    setDefaultButton(button(kOkId));
     if (look.cross) {
-        cross_ = new CIconButton(kCancelId, this);
-        cross_->setAccessibleName(shell::LookupText(u"Close", u"Close"));
-        cross_->setGeometry(kCrossRect);
-        DressCloseCross(*cross_);
-        connect(cross_, &QAbstractButton::clicked, this, &CAlarmDisplayPage::reject);
+        AddCross(kCancelId);
     }
 }
 
 int CAlarmDisplayPage::Run(QWidget* owner, QPoint overlayTopLeft, int textVariant,
                            int buttonVariant) {
-    QPointer<CAlarmDisplayPage> page = new CAlarmDisplayPage(owner, textVariant, buttonVariant);
+    auto* page = new CAlarmDisplayPage(owner, textVariant, buttonVariant);
     page->move(overlayTopLeft + kOverlayOffset);
-    const int result = page->exec();
-    delete page.data();
-    return result == overlay::kOk ? overlay::kOk : overlay::kCancel;
+    return RunModal(page);
 }
 
 CApproButton* CAlarmDisplayPage::button(int id) const {
@@ -95,34 +74,16 @@ CApproButton* CAlarmDisplayPage::button(int id) const {
     return nullptr;
 }
 
-void CAlarmDisplayPage::accept() {
-    done(overlay::kOk);
-}
-
-void CAlarmDisplayPage::reject() {
-    done(overlay::kCancel);
-}
-
-void CAlarmDisplayPage::paintEvent(QPaintEvent*) {
+void CAlarmDisplayPage::paintEvent(QPaintEvent* event) {
+    CAlertPage::paintEvent(event);
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.fillRect(rect(), Qt::white);
     painter.setFont(UiFont(kTitleSize, true));
     painter.setPen(kTitleColor);
     painter.drawText(kTitleRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, title_);
     painter.setFont(UiFont(kTextSize));
     painter.setPen(kTextColor);
     painter.drawText(kTextRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text_);
-}
-
-void CAlarmDisplayPage::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (CApproButton* ok = button(kOkId)) {
-            ok->click();
-        }
-        return;
-    }
-    QDialog::keyPressEvent(event);  // Escape rejects, as the cross or CANCEL does
 }
 
 }  // namespace controls

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QDialog>
 #include <QRect>
 
 #include <vector>
 
+#include "controls/CAlertPage.h"
+
 namespace controls {
 
 class CApproButton;
-class CIconButton;
 
 // A button of an alert page: control id, caption key and fallback, place.
 struct AlertButton {
@@ -34,14 +34,11 @@ AlarmLook AlarmLookOf(int textVariant, int buttonVariant);
 
 // The hard-drive alert: the format warning the user confirms, or the notice that no drive was
 // found. OK ends it with OK; CANCEL, the cross and Escape with Cancel.
-class CAlarmDisplayPage final : public QDialog {
+class CAlarmDisplayPage final : public CAlertPage {
     Q_OBJECT
 public:
-    static constexpr QSize kSize{440, 240};
-    static constexpr QPoint kOverlayOffset{210, 200};
     static constexpr QRect kTitleRect{85, 34, 440 - 85 - 30, 36};
     static constexpr QRect kTextRect{40, 80, 360, 76};
-    static constexpr QRect kCrossRect{416, 10, 14, 14};
     static constexpr int kTitleSize = 18;
     static constexpr int kTextSize = 14;
     static constexpr QColor kTitleColor{255, 0, 0};
@@ -56,20 +53,14 @@ public:
     QString text() const { return text_; }
     // The button with control id `id` (1 OK, 2 CANCEL), or null.
     CApproButton* button(int id) const;
-    CIconButton* crossButton() const { return cross_; }
-
-    void accept() override;
-    void reject() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString title_;
     QString text_;
     std::vector<CApproButton*> buttons_;
-    CIconButton* cross_ = nullptr;
 };
 
 }  // namespace controls

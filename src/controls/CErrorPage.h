@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "controls/CAlertPage.h"
 
 #include <optional>
 
@@ -8,18 +8,14 @@ namespace controls {
 
 class CApproButton;
 class CErrorStatic;
-class CIconButton;
 
 // The error side page: the opener's text and a Close button. Close ends it with OK, the cross
 // and Escape with Cancel.
-class CErrorPage final : public QDialog {
+class CErrorPage final : public CAlertPage {
     Q_OBJECT
 public:
-    static constexpr QSize kSize{440, 240};
-    static constexpr QPoint kOverlayOffset{210, 200};  // centred on the wizard
     static constexpr QRect kTextRect{30, 44, 380, 107};
     static constexpr QRect kCloseRect{161, 240 - 81, 118, 43};
-    static constexpr QRect kCrossRect{416, 10, 14, 14};
     static constexpr int kCloseId = 1;
     static constexpr int kCrossId = 2;
 
@@ -34,19 +30,10 @@ public:
 
     CErrorStatic* textLabel() const { return text_; }
     CApproButton* closeButton() const { return close_; }
-    CIconButton* crossButton() const { return cross_; }
-
-    void accept() override;
-    void reject() override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     CErrorStatic* text_;
     CApproButton* close_;
-    CIconButton* cross_;
 };
 
 }  // namespace controls

@@ -1,28 +1,25 @@
 #pragma once
 
-#include <QDialog>
 #include <QTextOption>
+
+#include "controls/CAlertPage.h"
 
 namespace controls {
 
 class CApproButton;
-class CIconButton;
 
 // How the notice breaks its lines: Chinese and Japanese break between any two characters.
 QTextOption::WrapMode NetAlarmWrapMode(int languageIndex);
 
 // The Internet alert of the camera step: without the Internet the cloud service cannot be
 // used. OK ends it with OK; the cross and Escape with Cancel.
-class CNetAlarmPage final : public QDialog {
+class CNetAlarmPage final : public CAlertPage {
     Q_OBJECT
 public:
-    static constexpr QSize kSize{440, 240};
-    static constexpr QPoint kOverlayOffset{210, 200};
     // The titles and texts end inside the page and above the button.
     static constexpr QRect kTitleRect{94, 43, 420 - 94, 80 - 43};
     static constexpr QRect kTextRect{54, 80, 386 - 54, 156 - 80};
     static constexpr QRect kOkRect{161, 160, 118, 43};
-    static constexpr QRect kCrossRect{416, 10, 14, 14};
     static constexpr int kTitleSize = 18;
     static constexpr int kTextSize = 14;
     static constexpr QColor kTitleColor{255, 0, 0};
@@ -38,21 +35,15 @@ public:
     QString title() const { return title_; }
     QString text() const { return text_; }  // with its emphasis markers
     CApproButton* okButton() const { return ok_; }
-    CIconButton* crossButton() const { return cross_; }
-
-    void accept() override;
-    void reject() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString title_;
     QString text_;
     QTextOption::WrapMode wrap_;
     CApproButton* ok_;
-    CIconButton* cross_;
 };
 
 }  // namespace controls

@@ -62,6 +62,13 @@ bool CStateButton::LoadStateImage(int slot, int resourceId) {
     return !image.isNull();
 }
 
+void CStateButton::LoadStateImages(const std::array<int, 4>& resourceIds) {
+    setBackgroundMode(kPictures);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        LoadStateImage(slot, resourceIds[static_cast<size_t>(slot)]);
+    }
+}
+
 void CStateButton::setStateImage(int slot, const QImage& image) {
     if (slot < 0 || slot >= kSlotCount) {
         return;

@@ -40,6 +40,8 @@ public:
 
     // Fills a slot from the picture of a resource id (2x on HiDPI); false when there is none.
     bool LoadStateImage(int slot, int resourceId);
+    // All four slots at once (disabled, normal, pressed, hover), drawn as pictures.
+    void LoadStateImages(const std::array<int, 4>& resourceIds);
     void setStateImage(int slot, const QImage& image);
     const QImage& stateImage(int slot) const;
 

@@ -1,5 +1,7 @@
 #include "controls/SidePageLook.h"
 
+#include <array>
+
 #include "controls/CApproButton.h"
 #include "controls/CIconButton.h"
 
@@ -7,16 +9,13 @@ namespace controls {
 
 namespace {
 
-constexpr int kCaptionButtonPictures[] = {3045, 3042, 3044, 3043};
+constexpr std::array<int, 4> kCaptionButtonPictures{3045, 3042, 3044, 3043};
 constexpr int kCloseCrossPicture = 3060;
 
 }  // namespace
 
 void DressCaptionButton(CApproButton& button) {
-    button.setBackgroundMode(CStateButton::kPictures);
-    for (int slot = 0; slot < CStateButton::kSlotCount; ++slot) {
-        button.LoadStateImage(slot, kCaptionButtonPictures[slot]);
-    }
+    button.LoadStateImages(kCaptionButtonPictures);
 }
 
 void DressCloseCross(CIconButton& cross) {

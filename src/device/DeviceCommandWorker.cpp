@@ -436,45 +436,49 @@ bool DeviceCommandWorker::StartDetectCamera(const QString& host, int port, const
     return StartCommand(host, port, user, password, CMD_DETECT_CAMERA, 30000, true);
 }
 
+void DeviceCommandWorker::StorePortalCaller(const QString& portalHost, const QString& client,
+                                            const QString& wizardVersion, const QString& lang) {
+    params_.portalHost = portalHost;
+    params_.client = client;
+    params_.wizardVersion = wizardVersion;
+    params_.lang = lang;
+}
+
+// The portal is asked over HTTPS on 443 without credentials; the form carries the account.
+bool DeviceCommandWorker::StartPortalCommand(std::int32_t code) {
+    return StartCommand(params_.portalHost, 443, QString(), QString(), code, 15000, true);
+}
+
 bool DeviceCommandWorker::StartPortalSignUp(const QString& portalHost, const QString& client,
                                             const QString& wizardVersion, const QString& lang,
                                             const QString& email, const QString& password,
                                             const QString& passwordVerify, const QString& nameFirst,
                                             const QString& nameLast) {
-    params_.portalHost = portalHost;
-    params_.client = client;
-    params_.wizardVersion = wizardVersion;
-    params_.lang = lang;
+    StorePortalCaller(portalHost, client, wizardVersion, lang);
     params_.email = email;
     params_.password = password;
     params_.passwordVerify = passwordVerify;
     params_.nameFirst = nameFirst;
     params_.nameLast = nameLast;
-    return StartCommand(portalHost, 443, QString(), QString(), CMD_PORTAL_SIGNUP, 15000, true);
+    return StartPortalCommand(CMD_PORTAL_SIGNUP);
 }
 
 bool DeviceCommandWorker::StartPortalSignIn(const QString& portalHost, const QString& client,
                                             const QString& wizardVersion, const QString& lang,
                                             const QString& email, const QString& password) {
-    params_.portalHost = portalHost;
-    params_.client = client;
-    params_.wizardVersion = wizardVersion;
-    params_.lang = lang;
+    StorePortalCaller(portalHost, client, wizardVersion, lang);
     params_.email = email;
     params_.password = password;
-    return StartCommand(portalHost, 443, QString(), QString(), CMD_PORTAL_SIGNIN, 15000, true);
+    return StartPortalCommand(CMD_PORTAL_SIGNIN);
 }
 
 bool DeviceCommandWorker::StartPortalBind(const QString& portalHost, const QString& client,
                                           const QString& wizardVersion, const QString& lang,
                                           const QString& nubraNo, const QString& password,
                                           const QString& dfp) {
-    params_.portalHost = portalHost;
-    params_.client = client;
-    params_.wizardVersion = wizardVersion;
-    params_.lang = lang;
+    StorePortalCaller(portalHost, client, wizardVersion, lang);
     params_.nubraNo = nubraNo;
     params_.password = password;
     params_.dfp = dfp;
-    return StartCommand(portalHost, 443, QString(), QString(), CMD_PORTAL_BIND, 15000, true);
+    return StartPortalCommand(CMD_PORTAL_BIND);
 }

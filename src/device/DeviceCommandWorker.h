@@ -224,6 +224,9 @@ private:
     bool SendUdp(const std::vector<std::uint8_t>& datagram, std::uint16_t port);
     std::uint32_t TimeStamp(std::int32_t clockDelta) const;
     void CloseClient();
+    void StorePortalCaller(const QString& portalHost, const QString& client,
+                           const QString& wizardVersion, const QString& lang);
+    bool StartPortalCommand(std::int32_t code);
 
     std::shared_ptr<UdpShared> udp_;
     std::int32_t code_ = 0;

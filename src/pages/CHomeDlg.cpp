@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <array>
+
 #include "controls/CApproButton.h"
 #include "controls/CApproComboBox.h"
 #include "controls/Fonts.h"
@@ -30,7 +32,7 @@ constexpr QColor kNoteText(0x55, 0x55, 0x55);
 constexpr QColor kNoteBack(0xE6, 0xE6, 0xE6);
 constexpr QColor kNoteStar(0xDF, 0x04, 0x0F);
 constexpr QRect kStartRect(366, 380, 416, 42);
-constexpr int kStartPictures[] = {3033, 3030, 3032, 3031};
+constexpr std::array<int, 4> kStartPictures{3033, 3030, 3032, 3031};
 constexpr int kTextSize = 14;
 constexpr int kNotePadding = 10;
 
@@ -75,10 +77,7 @@ CHomeDlg::CHomeDlg(CInterDialog& host) : CPageBase(host, Look()) {
 
     start_ = new controls::CApproButton(kStartId, this);
     start_->setGeometry(kStartRect);
-    start_->setBackgroundMode(controls::CStateButton::kPictures);
-    for (int slot = 0; slot < controls::CStateButton::kSlotCount; ++slot) {
-        start_->LoadStateImage(slot, kStartPictures[slot]);
-    }
+    start_->LoadStateImages(kStartPictures);
     connect(start_, &QAbstractButton::clicked, this, [this] { navigate(msg::kNext); });
 
     retranslate();

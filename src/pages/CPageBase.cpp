@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <array>
+
 #include "controls/CApproButton.h"
 #include "controls/CIconButton.h"
 #include "controls/CPageIndicator.h"
@@ -20,8 +22,8 @@ namespace {
 constexpr QRect kMinimiseRect(786, 0, 37, 29);
 constexpr QRect kCloseRect(823, 0, 37, 29);
 // Corner button pictures by slot: disabled, normal, pressed, hover.
-constexpr int kMinimisePictures[] = {3037, 3034, 3036, 3035};
-constexpr int kClosePictures[] = {3041, 3038, 3040, 3039};
+constexpr std::array<int, 4> kMinimisePictures{3037, 3034, 3036, 3035};
+constexpr std::array<int, 4> kClosePictures{3041, 3038, 3040, 3039};
 constexpr QRect kStepRect(604, 83, 200, 30);
 constexpr int kStepCount = 11;
 constexpr QRect kTitleRect(72, 68, 678 - 72, 106 - 68);
@@ -55,10 +57,8 @@ CPageBase::CPageBase(CInterDialog& host, const PageLook& look)
     close_ = new controls::CIconButton(kCloseId, controls::CIconButton::Glyph::Close, this);
     close_->setGeometry(kCloseRect);
     connect(close_, &QAbstractButton::clicked, this, [this] { onClose(); });
-    for (int slot = 0; slot < controls::CStateButton::kSlotCount; ++slot) {
-        minimise_->LoadStateImage(slot, kMinimisePictures[slot]);
-        close_->LoadStateImage(slot, kClosePictures[slot]);
-    }
+    minimise_->LoadStateImages(kMinimisePictures);
+    close_->LoadStateImages(kClosePictures);
     if (look_.step > 0) {
         auto* steps = new controls::CPageIndicator(this);
         steps->setGeometry(kStepRect);
