@@ -5,8 +5,17 @@
 #include "controls/CApproButton.h"
 #include "controls/Fonts.h"
 #include "shell/LanguagePack.h"
+#include "shell/OverlayKinds.h"
 
 namespace controls {
+namespace {
+
+[[maybe_unused]] const bool kRegistered = overlay::RegisterSidePage(
+    overlay::kAlarm, [](QWidget* overlay, QPoint position, const overlay::OverlayData& data) {
+        return CAlarmDisplayPage::Run(overlay, position, data.alarmWords[0], data.alarmWords[1]);
+    });
+
+}  // namespace
 namespace {
 
 constexpr int kOkId = 1;
@@ -52,7 +61,8 @@ CAlarmDisplayPage::CAlarmDisplayPage(QWidget* owner, int textVariant, int button
     for (const AlertButton& entry : look.buttons) {
         buttons_.push_back(AddButton(entry.id, entry.key, entry.fallback, entry.rect, entry.id));
     }
-    setDefaultButton(button(kOkId));
+    // Enter must never erase a drive by accident: the format warning defaults to CANCEL.
+    setDefaultButton(button(buttonVariant == 1 ? kCancelId : kOkId));
     if (look.cross) {
         AddCross(kCancelId);
     }

@@ -13,11 +13,11 @@
 
 namespace controls {
 
-CAlertPage::CAlertPage(QWidget* owner, const QString& objectName)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
+CAlertPage::CAlertPage(QWidget* owner, const QString& objectName, QSize size)
+    : MessageWindow<QDialog>(owner, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(objectName);
-    setFixedSize(kSize);
-    setMask(shape::RoundedRegion(kSize));
+    setFixedSize(size);
+    setMask(shape::RoundedRegion(size));
 }
 
 CApproButton* CAlertPage::AddButton(int id, const char16_t* key, const char16_t* fallback,
@@ -32,12 +32,13 @@ CApproButton* CAlertPage::AddButton(int id, const char16_t* key, const char16_t*
     return button;
 }
 
-void CAlertPage::AddCross(int id) {
+CIconButton* CAlertPage::AddCross(int id, QRect rect) {
     cross_ = new CIconButton(id, this);
     cross_->setAccessibleName(shell::LookupText(u"Close", u"Close"));
-    cross_->setGeometry(kCrossRect);
+    cross_->setGeometry(rect);
     DressCloseCross(*cross_);
     connect(cross_, &QAbstractButton::clicked, this, &CAlertPage::reject);
+    return cross_;
 }
 
 int CAlertPage::RunModal(CAlertPage* page) {

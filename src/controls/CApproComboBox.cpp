@@ -1,5 +1,6 @@
 #include "controls/CApproComboBox.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -38,7 +39,10 @@ void CApproComboBox::setItems(const QStringList& items) {
 
 void CApproComboBox::setCurrentIndex(int index) {
     current_ = index >= 0 && index < count() ? index : -1;
-    setAccessibleDescription(currentText());
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, currentText());
+        QAccessible::updateAccessibility(&event);
+    }
     update();
 }
 

@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "controls/Fonts.h"
-#include "controls/ResourceImage.h"
 
 namespace controls {
 
@@ -44,12 +43,13 @@ QFont CBaseStatic::textFont() const {
 }
 
 bool CBaseStatic::LoadPicture(int resourceId) {
-    setPicture(ResourceImage(resourceId));
+    picture_ = ResourcePicture(resourceId, ResourcePicture::DeviceRatioOf(*this));
+    update();
     return !picture_.isNull();
 }
 
 void CBaseStatic::setPicture(const QImage& picture) {
-    picture_ = picture;
+    picture_ = ResourcePicture(picture);
     update();
 }
 
@@ -71,6 +71,11 @@ void CBaseStatic::setAlternativeLineLayout(bool alternative) {
     update();
 }
 
+void CBaseStatic::setLineHeight(int pixels) {
+    lineHeight_ = std::max(0, pixels);
+    update();
+}
+
 QList<TextSegment> CBaseStatic::segments() const {
     return {TextSegment{text_, false}};
 }
@@ -81,7 +86,7 @@ QRect CBaseStatic::textArea() const {
         area.adjust(margins_.left, margins_.top, -margins_.right, -margins_.top);
     }
     if (!picture_.isNull()) {
-        const int indent = qRound(picture_.deviceIndependentSize().width()) + kPictureGap;
+        const int indent = qRound(picture_.size().width()) + kPictureGap;
         area.setLeft(area.left() + indent);
     }
     return area;
@@ -106,14 +111,16 @@ qreal CBaseStatic::layOut(QTextLayout& layout, qreal width) const {
     option.setWrapMode(alternative_ ? QTextOption::WrapAnywhere
                                     : QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
-    const qreal pitch = QFontMetricsF(textFont()).height() * (alternative_ ? kAlternativePitch : 1);
+    const qreal pitch = lineHeight_ > 0 ? lineHeight_
+                                        : QFontMetricsF(textFont()).height() *
+                                              (alternative_ ? kAlternativePitch : 1);
     qreal y = 0;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
         // Tall fallback glyphs must not push lines apart unevenly: one pitch for every line.
         line.setPosition(QPointF(0, y + (pitch - line.height()) / 2));
-        y += std::max(pitch, line.height());
+        y += lineHeight_ > 0 ? pitch : std::max(pitch, line.height());
     }
     layout.endLayout();
     return y;
@@ -122,9 +129,15 @@ qreal CBaseStatic::layOut(QTextLayout& layout, qreal width) const {
 int CBaseStatic::contentHeight() const {
     QTextLayout layout;
     const qreal textHeight = layOut(layout, textArea().width());
-    const int pictureHeight = qRound(picture_.deviceIndependentSize().height());
+    const int pictureHeight = qRound(picture_.size().height());
     const int inner = std::max(static_cast<int>(std::ceil(textHeight)), pictureHeight);
     return inner + (boxed_ ? 2 * margins_.top : 0);
+}
+
+int CBaseStatic::lineCount() const {
+    QTextLayout layout;
+    layOut(layout, textArea().width());
+    return layout.lineCount();
 }
 
 void CBaseStatic::paintEvent(QPaintEvent*) {
@@ -140,12 +153,12 @@ void CBaseStatic::paintEvent(QPaintEvent*) {
     QTextLayout layout;
     layOut(layout, area.width());
     if (!picture_.isNull()) {
-        const QSizeF size = picture_.deviceIndependentSize();
+        const QSizeF size = picture_.size();
         // Centred on the first line.
         const qreal lineHeight = layout.lineCount() > 0 ? layout.lineAt(0).height() : 0;
         const qreal top = area.top() + (lineHeight - size.height()) / 2;
         painter.drawImage(QPointF(area.left() - kPictureGap - size.width(), std::max(0.0, top)),
-                          picture_);
+                          picture_.image(painter));
     }
     painter.setPen(color_);
     layout.draw(&painter, area.topLeft());

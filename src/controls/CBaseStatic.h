@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "controls/ResourcePicture.h"
+
 class QTextLayout;
 
 namespace controls {
@@ -58,8 +60,13 @@ public:
     void setAlternativeLineLayout(bool alternative);
     bool alternativeLineLayout() const { return alternative_; }
 
+    // A fixed distance between lines; 0 (the default) takes the font's own.
+    void setLineHeight(int pixels);
+
     // The height the text needs at the label's width, box margins included.
     int contentHeight() const;
+    // The number of lines the text takes at the label's width.
+    int lineCount() const;
 
 protected:
     // The runs to draw; the plain label has one.
@@ -79,12 +86,13 @@ private:
     QString family_ = QStringLiteral("Verdana");
     int pixelSize_ = kDefaultSize;
     bool bold_ = false;
-    QImage picture_;
+    ResourcePicture picture_;
     bool boxed_ = false;
     QColor boxFill_;
     int boxRadius_ = 0;
     BoxMargins margins_;
     bool alternative_ = false;
+    int lineHeight_ = 0;
 };
 
 }  // namespace controls

@@ -4,6 +4,15 @@
 #include "shell/OverlayKinds.h"
 
 namespace controls {
+namespace {
+
+[[maybe_unused]] const bool kRegistered = overlay::RegisterSidePage(
+    overlay::kError, [](QWidget* overlay, QPoint position, const overlay::OverlayData& data) {
+        return CErrorPage::Run(overlay, overlay::ErrorTextOf(data),
+                               position + CErrorPage::kOverlayOffset);
+    });
+
+}  // namespace
 
 CErrorPage::CErrorPage(QWidget* owner)
     : CAlertPage(owner, QStringLiteral("CErrorPage")),

@@ -3,7 +3,6 @@
 #include <QPainter>
 
 #include "controls/Fonts.h"
-#include "controls/ResourceImage.h"
 
 namespace controls {
 namespace {
@@ -29,13 +28,13 @@ CIconButton::CIconButton(int controlId, Glyph glyph, QWidget* parent)
 }
 
 bool CIconButton::LoadIconImage(int resourceId) {
-    const QImage image = ResourceImage(resourceId);
-    setIconImage(image);
-    return !image.isNull();
+    icon_ = ResourcePicture(resourceId, ResourcePicture::DeviceRatioOf(*this));
+    update();
+    return !icon_.isNull();
 }
 
 void CIconButton::setIconImage(const QImage& image) {
-    icon_ = image;
+    icon_ = ResourcePicture(image);
     update();
 }
 
@@ -47,7 +46,7 @@ void CIconButton::drawFace(QPainter& painter, int state) {
     }
     if (!icon_.isNull()) {
         const QRectF box(kIconLeft, (height() - kIconSize) / 2.0, kIconSize, kIconSize);
-        painter.drawImage(box, icon_);
+        painter.drawImage(box, icon_.image(painter));
     }
 }
 

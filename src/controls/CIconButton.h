@@ -31,7 +31,7 @@ private:
     void drawGlyph(QPainter& painter, int state);
 
     Glyph glyph_ = Glyph::None;
-    QImage icon_;
+    ResourcePicture icon_;
 };
 
 }  // namespace controls

@@ -3,9 +3,9 @@
 #include <QImage>
 #include <QWidget>
 
-class QPainter;
-
 #include <array>
+
+#include "controls/ResourcePicture.h"
 
 namespace controls {
 
@@ -22,21 +22,14 @@ public:
     // missing picture.
     bool LoadStateImage(int slot, int resourceId);
     void setImage(int slot, const QImage& image);
+    // The slot's picture as last loaded.
     QImage image(int slot = 0) const;
-
-    // Swaps `image` (PNG `resourceId`) for its 2x picture when `painter` draws on a denser
-    // device than the image was loaded for.
-    static void Sharpen(QImage& image, int resourceId, const QPainter& painter);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Slot {
-        int resourceId = 0;  // 0 for a picture given directly
-        QImage image;
-    };
-    std::array<Slot, kSlotCount> slots_;
+    std::array<ResourcePicture, kSlotCount> slots_;
 };
 
 }  // namespace controls

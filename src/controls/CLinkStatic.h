@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include "controls/ResourcePicture.h"
+
 namespace controls {
 
 // Where a link's parts go inside the control.
@@ -26,7 +28,7 @@ LinkLayout LayoutLink(QSize control, QSize textSize, int firstLineHeight, bool h
 
 // A help link of a page: a text, optionally with an icon, that asks the page for the overlay
 // of its kind when pressed (message 1125, wParam the kind). Kind −1 keeps the hand cursor but
-// asks for nothing.
+// asks for nothing. Tab reaches it; Enter or Space then press it as the mouse does.
 class CLinkStatic : public QWidget {
     Q_OBJECT
 public:
@@ -69,16 +71,23 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // What a press in the hot area does.
+    void activate();
     // Forgets the layout after a change of text, font or icon.
     void relayout();
     int textFlags() const;
+    QSize iconSize() const;
+    int trailingIconRoom() const;
 
     QString text_;
     QFont font_;
     QColor color_{42, 169, 209};
-    QImage icon_;
+    ResourcePicture icon_;
     bool iconLeft_ = false;
     int kind_;
     mutable LinkLayout layout_;

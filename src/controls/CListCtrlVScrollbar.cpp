@@ -10,9 +10,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "controls/CImageBox.h"
-#include "controls/ResourceImage.h"
-
 namespace controls {
 namespace {
 
@@ -75,8 +72,7 @@ void CListCtrlVScrollbar::attach(QAbstractScrollArea* view) {
 }
 
 void CListCtrlVScrollbar::setThumbImage(int resourceId) {
-    thumbImageId_ = resourceId;
-    thumbImage_ = ResourceImage(resourceId);
+    thumbImage_ = ResourcePicture(resourceId, ResourcePicture::DeviceRatioOf(*this));
     update();
 }
 
@@ -163,11 +159,11 @@ void CListCtrlVScrollbar::paintEvent(QPaintEvent*) {
         return;
     }
     const Thumb current = thumb();
-    CImageBox::Sharpen(thumbImage_, thumbImageId_, painter);
     if (!thumbImage_.isNull()) {
         // Only the middle stretches, so the rounded ends keep their shape on a short thumb.
         qDrawBorderPixmap(&painter, QRect(0, current.top, width(), current.length),
-                          QMargins(0, kThumbCap, 0, kThumbCap), QPixmap::fromImage(thumbImage_));
+                          QMargins(0, kThumbCap, 0, kThumbCap),
+                          QPixmap::fromImage(thumbImage_.image(painter)));
         return;
     }
     painter.setBrush(grabOffset_ >= 0 ? kThumbActive : kThumb);

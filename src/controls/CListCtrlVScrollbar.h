@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "controls/ResourcePicture.h"
+
 class QScrollBar;
 
 namespace controls {
@@ -60,8 +62,7 @@ private:
     QScrollBar* bar() const;
 
     QPointer<QAbstractScrollArea> view_;
-    QImage thumbImage_;
-    int thumbImageId_ = 0;
+    ResourcePicture thumbImage_;
     int grabOffset_ = -1;  // where the thumb was grabbed, -1 when not dragging
 };
 

@@ -4,9 +4,7 @@
 #include <QPainter>
 #include <QTimerEvent>
 
-#include "controls/CImageBox.h"
 #include "controls/Fonts.h"
-#include "controls/ResourceImage.h"
 
 namespace controls {
 namespace {
@@ -23,7 +21,7 @@ QString Shown(const QString& caption) {
 CLoadingStatic::CLoadingStatic(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     for (int i = 0; i < kFrameCount; ++i) {
-        frames_[i] = ResourceImage(kFirstFrameId + i);
+        frames_[i] = ResourcePicture(kFirstFrameId + i, ResourcePicture::DeviceRatioOf(*this));
     }
 }
 
@@ -77,9 +75,9 @@ CLoadingStatic::Layout CLoadingStatic::Arrange(const QRect& area, const QSize& t
 }
 
 QSize CLoadingStatic::pictureSize() const {
-    for (const QImage& frame : frames_) {
+    for (const ResourcePicture& frame : frames_) {
         if (!frame.isNull()) {
-            return frame.deviceIndependentSize().toSize();
+            return frame.size().toSize();
         }
     }
     return kFallbackPictureSize;
@@ -101,10 +99,9 @@ void CLoadingStatic::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.setPen(kAccent);
     painter.drawText(layout.text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
-    QImage& picture = frames_[frame()];
-    CImageBox::Sharpen(picture, kFirstFrameId + frame(), painter);
+    ResourcePicture& picture = frames_[frame()];
     if (!picture.isNull()) {
-        painter.drawImage(layout.picture, picture);
+        painter.drawImage(layout.picture, picture.image(painter));
     }
 }
 

@@ -8,6 +8,8 @@
 
 #include <array>
 
+#include "controls/ResourcePicture.h"
+
 namespace controls {
 
 // The busy indicator: a caption with "..." and a spinning picture beside it, centred as a group.
@@ -53,7 +55,7 @@ private:
     QSize pictureSize() const;
 
     QString caption_;
-    std::array<QImage, kFrameCount> frames_;
+    std::array<ResourcePicture, kFrameCount> frames_;
     QBasicTimer timer_;
     int counter_ = 0;
 };

@@ -10,6 +10,14 @@
 #include "shell/OverlayKinds.h"
 
 namespace controls {
+namespace {
+
+[[maybe_unused]] const bool kRegistered = overlay::RegisterSidePage(
+    overlay::kNetAlarm, [](QWidget* overlay, QPoint position, const overlay::OverlayData&) {
+        return CNetAlarmPage::Run(overlay, position);
+    });
+
+}  // namespace
 
 QTextOption::WrapMode NetAlarmWrapMode(int languageIndex) {
     return shell::UsesAlternativeLineLayout(languageIndex)

@@ -1,10 +1,11 @@
 #include "controls/CStateButton.h"
 
+#include <QAccessible>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "controls/ResourceImage.h"
 #include "platform/Desktop.h"
 #include "platform/MessageWindow.h"
 
@@ -57,9 +58,13 @@ int CStateButton::state() const {
 }
 
 bool CStateButton::LoadStateImage(int slot, int resourceId) {
-    const QImage image = ResourceImage(resourceId);
-    setStateImage(slot, image);
-    return !image.isNull();
+    if (slot < 0 || slot >= kSlotCount) {
+        return false;
+    }
+    ResourcePicture& picture = slots_[static_cast<size_t>(slot)];
+    picture = ResourcePicture(resourceId, ResourcePicture::DeviceRatioOf(*this));
+    update();
+    return !picture.isNull();
 }
 
 void CStateButton::LoadStateImages(const std::array<int, 4>& resourceIds) {
@@ -73,13 +78,13 @@ void CStateButton::setStateImage(int slot, const QImage& image) {
     if (slot < 0 || slot >= kSlotCount) {
         return;
     }
-    slots_[static_cast<size_t>(slot)] = image;
+    slots_[static_cast<size_t>(slot)] = ResourcePicture(image);
     update();
 }
 
 const QImage& CStateButton::stateImage(int slot) const {
     static const QImage kNone;
-    return slot >= 0 && slot < kSlotCount ? slots_[static_cast<size_t>(slot)] : kNone;
+    return slot >= 0 && slot < kSlotCount ? slots_[static_cast<size_t>(slot)].image() : kNone;
 }
 
 void CStateButton::setBackgroundMode(int mode) {
@@ -91,6 +96,12 @@ void CStateButton::setLatched(bool latched) {
     if (latched_ != latched) {
         latched_ = latched;
         update();
+        if (mode_ != Mode::kPush && QAccessible::isActive()) {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(this, changed);
+            QAccessible::updateAccessibility(&event);
+        }
     }
 }
 
@@ -141,7 +152,10 @@ void CStateButton::post(std::intptr_t wParam) {
 }
 
 void CStateButton::drawSlot(QPainter& painter, int slot, qreal opacity) {
-    const QImage& image = stateImage(slot);
+    if (slot < 0 || slot >= kSlotCount) {
+        return;
+    }
+    const QImage& image = slots_[static_cast<size_t>(slot)].image(painter);
     if (image.isNull()) {
         return;
     }
@@ -189,6 +203,17 @@ void CStateButton::paintEvent(QPaintEvent*) {
         painter.drawRect(QRectF(rect()).adjusted(kFocusInset + 0.5, kFocusInset + 0.5,
                                                  -kFocusInset - 0.5, -kFocusInset - 0.5));
     }
+}
+
+void CStateButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !event->isAutoRepeat()) {
+        if (isEnabled()) {
+            click();
+        }
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void CStateButton::enterEvent(QEnterEvent* event) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "controls/ResourcePicture.h"
 #include "platform/WindowMessage.h"
 #include "shell/Messages.h"
 
@@ -32,17 +33,21 @@ public:
     static constexpr int kSlotCount = 4;
 
     enum BackgroundMode { kPictures = 0, kCaptionOnly = 1, kGradient = 2 };
+    enum class Mode { kPush, kCheck, kRadio };
 
     CStateButton(int controlId, QWidget* parent);
 
     int controlId() const { return controlId_; }
     int state() const;
 
-    // Fills a slot from the picture of a resource id (2x on HiDPI); false when there is none.
+    // Fills a slot from the picture of a resource id, drawn at the density of the screen the
+    // button is on; false for a bad slot or a missing picture.
     bool LoadStateImage(int slot, int resourceId);
     // All four slots at once (disabled, normal, pressed, hover), drawn as pictures.
     void LoadStateImages(const std::array<int, 4>& resourceIds);
+    // A picture made elsewhere, drawn as given.
     void setStateImage(int slot, const QImage& image);
+    // The slot's picture as last loaded.
     const QImage& stateImage(int slot) const;
 
     void setBackgroundMode(int mode);
@@ -57,6 +62,7 @@ public:
     void setRadioMode(std::intptr_t value);
     // Back to a plain push button.
     void setPushMode();
+    Mode mode() const { return mode_; }
 
     // Opened in the browser on every click, before anything else happens.
     void setWebAddress(const QString& address) { webAddress_ = address; }
@@ -81,12 +87,13 @@ protected:
     void drawGradient(QPainter& painter);
 
     void paintEvent(QPaintEvent* event) override;
+    // Enter presses the focused button, as Space does: the page's default button only takes
+    // Enter when no button has the focus.
+    void keyPressEvent(QKeyEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
-    enum class Mode { kPush, kCheck, kRadio };
-
     void onClicked();
     void post(std::intptr_t wParam);
 
@@ -99,7 +106,7 @@ private:
     std::intptr_t radioValue_ = 0;
     QString webAddress_;
     platform::WindowId messageTarget_ = 0;
-    std::array<QImage, kSlotCount> slots_;
+    std::array<ResourcePicture, kSlotCount> slots_;
 };
 
 }  // namespace controls

@@ -2,9 +2,16 @@
 
 #include "controls/CApproButton.h"
 #include "pages/PageLooks.h"
+#include "pages/PageRegistry.h"
 #include "shell/CInterDialog.h"
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
+
+namespace {
+
+[[maybe_unused]] const bool kRegistered = RegisterPageClass<CHddFormatDlg>(10);
+
+}  // namespace
 
 namespace {
 

@@ -1,16 +1,23 @@
 #include "pages/CHomeDlg.h"
 
-#include <QLabel>
 #include <QPainter>
 
 #include <array>
 
 #include "controls/CApproButton.h"
 #include "controls/CApproComboBox.h"
+#include "controls/CApproStatic.h"
+#include "controls/CBaseStatic2.h"
 #include "controls/Fonts.h"
-#include "controls/RichText.h"
+#include "pages/PageRegistry.h"
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
+
+namespace {
+
+[[maybe_unused]] const bool kRegistered = RegisterPageClass<CHomeDlg>(1);
+
+}  // namespace
 
 namespace {
 
@@ -35,18 +42,24 @@ constexpr QRect kStartRect(366, 380, 416, 42);
 constexpr std::array<int, 4> kStartPictures{3033, 3030, 3032, 3031};
 constexpr int kTextSize = 14;
 constexpr int kNotePadding = 10;
+constexpr int kNoteTitleHeight = 20;
 
-QLabel* MakeLabel(QWidget* parent, QRect rect, QColor colour, bool rich) {
-    auto* label = new QLabel(parent);
+controls::CBaseStatic2* MakeRichText(QWidget* parent, QRect rect, QColor colour) {
+    auto* label = new controls::CBaseStatic2(parent);
     label->setGeometry(rect);
-    label->setFont(controls::UiFont(kTextSize));
-    label->setWordWrap(rich);
-    label->setTextFormat(rich ? Qt::RichText : Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setPixelSize(kTextSize);
+    label->setTextColor(colour);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
+    return label;
+}
+
+controls::CApproStatic* MakeLabel(QWidget* parent, QRect rect, QColor colour) {
+    auto* label = new controls::CApproStatic(parent);
+    label->setGeometry(rect);
+    label->useVerdana(kTextSize);
+    label->setTextColor(colour);
+    label->setVerticalCentre(true);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
     return label;
 }
 
@@ -54,8 +67,9 @@ QLabel* MakeLabel(QWidget* parent, QRect rect, QColor colour, bool rich) {
 
 CHomeDlg::CHomeDlg(CInterDialog& host) : CPageBase(host, Look()) {
     setObjectName(QStringLiteral("CHomeDlg"));
-    welcome_ = MakeLabel(this, kWelcomeRect, kWelcomeColour, true);
-    languageLabel_ = MakeLabel(this, kLanguageLabelRect, kLanguageLabelColour, false);
+    welcome_ = MakeRichText(this, kWelcomeRect, kWelcomeColour);
+    welcome_->setObjectName(QStringLiteral("welcome"));
+    languageLabel_ = MakeLabel(this, kLanguageLabelRect, kLanguageLabelColour);
 
     // The list posts 1129 with the chosen index to this page.
     languages_ = new controls::CApproComboBox(windowId(), this);
@@ -72,8 +86,9 @@ CHomeDlg::CHomeDlg(CInterDialog& host) : CPageBase(host, Look()) {
     const QRect inner =
         kNoteRect.adjusted(kNotePadding + 12, kNotePadding, -kNotePadding, -kNotePadding);
     noteTitle_ =
-        MakeLabel(this, QRect(inner.topLeft(), QSize(inner.width(), 20)), kNoteText, false);
-    note_ = MakeLabel(this, inner.adjusted(0, 22, 0, 0), kNoteText, true);
+        MakeLabel(this, QRect(inner.topLeft(), QSize(inner.width(), kNoteTitleHeight)), kNoteText);
+    note_ = MakeRichText(this, inner.adjusted(0, kNoteTitleHeight + 2, 0, 0), kNoteText);
+    note_->setObjectName(QStringLiteral("note"));
 
     start_ = new controls::CApproButton(kStartId, this);
     start_->setGeometry(kStartRect);
@@ -88,17 +103,20 @@ void CHomeDlg::retranslate() {
     if (!welcome_) {
         return;  // the base constructor runs this before the page's own controls exist
     }
-    welcome_->setText(controls::EmphasisToHtml(shell::LookupText(
+    const bool alternative = shell::UsesAlternativeLineLayout(shell::LanguageIndex());
+    welcome_->setAlternativeLineLayout(alternative);
+    note_->setAlternativeLineLayout(alternative);
+    welcome_->setText(shell::LookupText(
         u"home_01",
         u"Welcome to the Corvane NVR (ORB-560Z) Setup Wizard. This wizard will guide you "
-        u"through the setup of your Corvane NVR device.")));
+        u"through the setup of your Corvane NVR device."));
     languageLabel_->setText(shell::LookupText(u"home_02", u"Select your Language:"));
     languages_->setAccessibleName(languageLabel_->text());
     noteTitle_->setText(shell::LookupText(u"home_06", u"Note:"));
-    note_->setText(controls::EmphasisToHtml(shell::LookupText(
+    note_->setText(shell::LookupText(
         u"home_03",
         u"Note: Ensure that cameras have been installed on the network before initiating the "
-        u"ORB-560Z Setup wizard.")));
+        u"ORB-560Z Setup wizard."));
     start_->setText(shell::LookupText(u"START", u"START"));
     start_->setAccessibleName(start_->text());
     update();

@@ -2,10 +2,10 @@
 
 #include "pages/CPageBase.h"
 
-class QLabel;
-
 namespace controls {
 class CApproComboBox;
+class CApproStatic;
+class CBaseStatic2;
 }  // namespace controls
 
 // Page 1: the welcome, the language choice and START.
@@ -26,10 +26,10 @@ protected:
     controls::CApproButton* defaultButton() const override { return start_; }
 
 private:
-    QLabel* welcome_ = nullptr;
-    QLabel* languageLabel_ = nullptr;
+    controls::CBaseStatic2* welcome_ = nullptr;
+    controls::CApproStatic* languageLabel_ = nullptr;
     controls::CApproComboBox* languages_ = nullptr;
-    QLabel* noteTitle_ = nullptr;
-    QLabel* note_ = nullptr;
+    controls::CApproStatic* noteTitle_ = nullptr;
+    controls::CBaseStatic2* note_ = nullptr;
     controls::CApproButton* start_ = nullptr;
 };

@@ -7,6 +7,7 @@ class CNvrPwdDlg final : public CPageBase {
     Q_OBJECT
 public:
     explicit CNvrPwdDlg(CInterDialog& host);
+    ~CNvrPwdDlg() override;
 
 protected:
     void onOverlayResult(int kind, int result) override;

@@ -1,7 +1,14 @@
 #include "pages/CNvrTimeZoneDlg.h"
 
 #include "pages/PageLooks.h"
+#include "pages/PageRegistry.h"
 #include "shell/Messages.h"
+
+namespace {
+
+[[maybe_unused]] const bool kRegistered = RegisterPageClass<CNvrTimeZoneDlg>(9);
+
+}  // namespace
 
 CNvrTimeZoneDlg::CNvrTimeZoneDlg(CInterDialog& host) : CPageBase(host, PageLookOf(9)) {
     setObjectName(QStringLiteral("CNvrTimeZoneDlg"));

@@ -7,8 +7,11 @@
 #include <array>
 
 #include "controls/CApproButton.h"
+#include "controls/CBaseStatic2.h"
 #include "controls/CIconButton.h"
+#include "controls/CLinkStatic.h"
 #include "controls/CPageIndicator.h"
+#include "controls/CTitleStatic.h"
 #include "controls/Fonts.h"
 #include "controls/ResourceImage.h"
 #include "controls/SidePageLook.h"
@@ -27,11 +30,6 @@ constexpr std::array<int, 4> kClosePictures{3041, 3038, 3040, 3039};
 constexpr QRect kStepRect(604, 83, 200, 30);
 constexpr int kStepCount = 11;
 constexpr QRect kTitleRect(72, 68, 678 - 72, 106 - 68);
-constexpr QColor kTitleColour(42, 169, 209);
-constexpr int kTitleSize = 32;
-constexpr QRect kBodyRect(76, 378, 750 - 76, 450 - 378);
-constexpr QColor kBodyColour(72, 72, 72);
-constexpr int kBodySize = 14;
 constexpr int kBackRight = 410;
 constexpr int kNextLeft = 448;
 constexpr int kButtonTop = 536;
@@ -39,7 +37,10 @@ constexpr int kButtonHeight = 43;
 constexpr int kButtonPadding = 40;
 constexpr QRect kVersionRect(770, 600, 860 - 770, 660 - 600);
 constexpr QColor kVersionColour(181, 181, 181);
+constexpr int kVersionSize = 14;
 const QString kVersion = QStringLiteral("V 2.03.02");
+// Home has no title; screen readers hear the window's name instead.
+const QString kUntitledName = QStringLiteral("Setup Wizard");
 
 }  // namespace
 
@@ -65,6 +66,28 @@ CPageBase::CPageBase(CInterDialog& host, const PageLook& look)
         steps->setCount(kStepCount);
         steps->setCurrent(look_.step);
     }
+    if (look_.titleKey != nullptr) {
+        title_ = new controls::CTitleStatic(this);
+        title_->setObjectName(QStringLiteral("title"));
+        title_->setGeometry(kTitleRect);
+        title_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    if (look_.bodyKey != nullptr && look_.bodyKind == BodyKind::Link) {
+        bodyLink_ = new controls::CLinkStatic(this, look_.bodyLinkKind);
+        bodyLink_->setObjectName(QStringLiteral("body"));
+        bodyLink_->setTextFont(look_.bodySize, false);
+        bodyLink_->setColor(look_.bodyColour);
+        if (look_.bodyIcon != 0) {
+            bodyLink_->setIcon(look_.bodyIcon);
+        }
+    } else if (look_.bodyKey != nullptr) {
+        bodyLabel_ = new controls::CBaseStatic2(this);
+        bodyLabel_->setObjectName(QStringLiteral("body"));
+        bodyLabel_->setPixelSize(look_.bodySize);
+        bodyLabel_->setTextColor(look_.bodyColour);
+        bodyLabel_->setLineHeight(look_.bodyLineHeight);
+        bodyLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
     if (look_.back) {
         back_ = new controls::CApproButton(kBackId, this);
         controls::DressCaptionButton(*back_);
@@ -81,8 +104,29 @@ CPageBase::CPageBase(CInterDialog& host, const PageLook& look)
 CPageBase::~CPageBase() = default;
 
 void CPageBase::retranslate() {
-    title_ = look_.titleKey ? shell::LookupText(look_.titleKey, look_.titleFallback) : QString();
-    body_ = look_.bodyKey ? shell::LookupText(look_.bodyKey, look_.bodyFallback) : QString();
+    const QString title =
+        look_.titleKey ? shell::LookupText(look_.titleKey, look_.titleFallback) : QString();
+    if (title_) {
+        title_->setText(title);
+    }
+    setAccessibleName(title.isEmpty() ? kUntitledName : title);
+    if (look_.bodyKey != nullptr) {
+        const QString body = shell::LookupText(look_.bodyKey, look_.bodyFallback);
+        if (bodyLabel_) {
+            // Set before the text, so the text is laid out the new way at once.
+            bodyLabel_->setAlternativeLineLayout(
+                shell::UsesAlternativeLineLayout(shell::LanguageIndex()));
+            bodyLabel_->setText(body);
+        } else if (bodyLink_) {
+            bodyLink_->setText(body);
+        }
+    }
+    placeBody();
+    const QString closeName = shell::LookupText(u"Close", u"Close");
+    close_->setAccessibleName(closeName);
+    close_->setToolTip(closeName);
+    // No pack carries a word for it.
+    minimise_->setAccessibleName(QStringLiteral("Minimize"));
     if (back_) {
         back_->setText(QStringLiteral("<   ") + shell::LookupText(u"Back", u"Back"));
         back_->setAccessibleName(shell::LookupText(u"Back", u"Back"));
@@ -93,6 +137,27 @@ void CPageBase::retranslate() {
     }
     placeNavigationButtons();
     update();
+}
+
+void CPageBase::placeBody() {
+    if (bodyLink_) {
+        bodyLink_->setGeometry(look_.bodyRect);
+    }
+    if (bodyLabel_) {
+        QRect rect = look_.bodyRect;
+        bodyLabel_->setGeometry(rect);
+        if (look_.bodyGrows) {
+            rect.setHeight(std::max(rect.height(), bodyLabel_->contentHeight()));
+            bodyLabel_->setGeometry(rect);
+        }
+    }
+}
+
+QRect CPageBase::bodyGeometry() const {
+    if (bodyLabel_) {
+        return bodyLabel_->geometry();
+    }
+    return bodyLink_ ? bodyLink_->geometry() : QRect();
 }
 
 void CPageBase::placeNavigationButtons() {
@@ -108,6 +173,34 @@ void CPageBase::placeNavigationButtons() {
     }
     if (next_) {
         next_->setGeometry(kNextLeft, kButtonTop, width, kButtonHeight);
+    }
+}
+
+QList<QWidget*> CPageBase::tabOrder() const {
+    QList<QWidget*> chain;
+    for (QWidget* w = nextInFocusChain(); w != nullptr && w != this; w = w->nextInFocusChain()) {
+        if (isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) != 0 && !chain.contains(w)) {
+            chain.append(w);
+        }
+    }
+    return chain;
+}
+
+void CPageBase::arrangeTabOrder() {
+    const QList<QWidget*> last = {back_, next_, minimise_, close_};
+    QList<QWidget*> chain;
+    for (QWidget* w : tabOrder()) {
+        if (!last.contains(w)) {
+            chain.append(w);
+        }
+    }
+    for (QWidget* w : last) {
+        if (w != nullptr) {
+            chain.append(w);
+        }
+    }
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
     }
 }
 
@@ -155,33 +248,30 @@ void CPageBase::messageEvent(platform::WindowMessageEvent& event) {
 
 void CPageBase::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     if (background_.isNull()) {
         painter.fillRect(rect(), Qt::white);
     } else {
         painter.drawImage(rect(), background_);
     }
-    if (!title_.isEmpty()) {
-        painter.setFont(controls::UiFont(kTitleSize));
-        painter.setPen(kTitleColour);
-        painter.drawText(kTitleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title_);
-    }
-    if (!body_.isEmpty()) {
-        painter.setFont(controls::UiFont(kBodySize));
-        painter.setPen(kBodyColour);
-        QString plain = body_;
-        plain.remove(QStringLiteral("<br>")).remove(QStringLiteral("</br>"));
-        painter.drawText(kBodyRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, plain);
-    }
-    painter.setFont(controls::UiFont(kBodySize));
+    painter.setFont(controls::UiFont(kVersionSize));
     painter.setPen(kVersionColour);
     painter.drawText(kVersionRect, Qt::AlignLeft | Qt::AlignTop, kVersion);
+}
+
+void CPageBase::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The page's own controls exist only once the constructors have all run.
+    if (!tabOrderArranged_) {
+        tabOrderArranged_ = true;
+        arrangeTabOrder();
+    }
 }
 
 void CPageBase::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         dragging_ = true;
-        lastCursor_ = event->globalPosition().toPoint();
+        dragOffset_ = event->globalPosition().toPoint() - window()->pos();
     }
     QWidget::mousePressEvent(event);
 }
@@ -190,9 +280,9 @@ void CPageBase::mouseMoveEvent(QMouseEvent* event) {
     if (!dragging_) {
         return;
     }
-    const QPoint cursor = event->globalPosition().toPoint();
-    const QPoint to = window()->pos() + (cursor - lastCursor_);
-    lastCursor_ = cursor;
+    // From the offset at button-down, not the last move: moves handled before the host has
+    // moved cannot add up to a drift.
+    const QPoint to = event->globalPosition().toPoint() - dragOffset_;
     postToHost(msg::kMoved, to.x(), to.y());
 }
 
@@ -210,6 +300,7 @@ void CPageBase::keyPressEvent(QKeyEvent* event) {
             return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
+            // A focused button takes Enter itself; this is the page's own.
             if (auto* button = defaultButton(); button && button->isEnabled()) {
                 button->click();
                 return;

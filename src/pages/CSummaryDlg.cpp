@@ -2,8 +2,15 @@
 
 #include "controls/CApproButton.h"
 #include "pages/PageLooks.h"
+#include "pages/PageRegistry.h"
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
+
+namespace {
+
+[[maybe_unused]] const bool kRegistered = RegisterPageClass<CSummaryDlg>(13);
+
+}  // namespace
 
 namespace {
 

@@ -3,23 +3,53 @@
 #include <array>
 #include <utility>
 
+#include "shell/OverlayKinds.h"
+
 namespace {
+
+constexpr QRect kRequirementBodyRect(78, 385, 770 - 78, 450 - 385);
+constexpr QRect kLedLinkRect(76, 376, 770 - 76, 455 - 376);
+constexpr int kLedLinkIcon = 3059;
 
 // clang-format off
 constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
-    // id  background, step, title key and fallback, body key and fallback, Back, Next
-    {2, {3010, 1, u"home_04", u"Requirements", u"Install_Text0_780Z", u"You will need a router with one free Ethernet port, and up to two USB hard drives to continue the installation process.", true, true}},  // CRequirementDlg
-    {3, {3002, 2, u"intro_000", u"Hardware setup", u"intro_001", u"Please follow the user manual to set up hard drives up to two for your ORB-990Z.", true, true}},  // CIntroduction0Dlg
-    {4, {3003, 2, u"intro_01", u"Connect your device", u"intro_02", u"Connect your ORB-560Z power adapter to a power outlet.", true, true}},  // CIntroduction1Dlg
-    {5, {3004, 3, u"intro_01", u"Connect your device", u"intro_03", u"Connect your ethernet cable to your ORB-560Z and router's LAN port.", true, true}},  // CIntroduction2Dlg
-    {6, {3005, 4, u"intro_01", u"Connect your device", u"intro_04", u"After the LED on the top of the ORB-560Z turns blue, click Next.", true, true}},  // CIntroduction3Dlg
-    {7, {3001, 5, u"nvrsearch_01", u"Select your NVR device", nullptr, u"", true, true}},  // CNvrSearchDlg
-    {8, {5008, 6, u"nvrpwd_01", u"Secure your NVR", nullptr, u"", true, true}},  // CNvrPwdDlg
-    {9, {5009, 7, u"SetupTimeZone_title", u"Set time zone", nullptr, u"", true, true}},  // CNvrTimeZoneDlg
-    {10, {5010, 8, u"hddformat_01", u"Setup HDD for NVR", nullptr, u"", true, true}},  // CHddFormatDlg
-    {11, {5011, 9, u"camsearch_01", u"Add your cameras", nullptr, u"", true, true}},  // CCameraSearchDlg
-    {12, {5012, 10, u"corvane_01", u"nubra Service", nullptr, u"", true, true}},  // CNubraServiceDlg
-    {13, {3009, 11, u"Summary_01", u"Summary", nullptr, u"", false, false}},  // CSummaryDlg
+    {2, {.backgroundId = 3010, .step = 1,  // CRequirementDlg
+         .titleKey = u"home_04", .titleFallback = u"Requirements",
+         .bodyKey = u"Install_Text0_780Z",
+         .bodyFallback = u"You will need a router with one free Ethernet port, and up to two USB hard drives to continue the installation process.",
+         .bodyRect = kRequirementBodyRect}},
+    {3, {.backgroundId = 3002, .step = 2,  // CIntroduction0Dlg
+         .titleKey = u"intro_000", .titleFallback = u"Hardware setup",
+         .bodyKey = u"intro_001",
+         .bodyFallback = u"Please follow the user manual to set up hard drives up to two for your ORB-990Z."}},
+    {4, {.backgroundId = 3003, .step = 2,  // CIntroduction1Dlg
+         .titleKey = u"intro_01", .titleFallback = u"Connect your device",
+         .bodyKey = u"intro_02",
+         .bodyFallback = u"Connect your ORB-560Z power adapter to a power outlet."}},
+    {5, {.backgroundId = 3004, .step = 3,  // CIntroduction2Dlg
+         .titleKey = u"intro_01", .titleFallback = u"Connect your device",
+         .bodyKey = u"intro_03",
+         .bodyFallback = u"Connect your ethernet cable to your ORB-560Z and router's LAN port."}},
+    {6, {.backgroundId = 3005, .step = 4,  // CIntroduction3Dlg
+         .titleKey = u"intro_01", .titleFallback = u"Connect your device",
+         .bodyKey = u"intro_04",
+         .bodyFallback = u"After the LED on the top of the ORB-560Z turns blue, click Next.",
+         .bodyRect = kLedLinkRect, .bodyKind = BodyKind::Link,
+         .bodyIcon = kLedLinkIcon, .bodyLinkKind = overlay::kLedRed}},
+    {7, {.backgroundId = 3001, .step = 5,  // CNvrSearchDlg
+         .titleKey = u"nvrsearch_01", .titleFallback = u"Select your NVR device"}},
+    {8, {.backgroundId = 5008, .step = 6,  // CNvrPwdDlg
+         .titleKey = u"nvrpwd_01", .titleFallback = u"Secure your NVR"}},
+    {9, {.backgroundId = 5009, .step = 7,  // CNvrTimeZoneDlg
+         .titleKey = u"SetupTimeZone_title", .titleFallback = u"Set time zone"}},
+    {10, {.backgroundId = 5010, .step = 8,  // CHddFormatDlg
+          .titleKey = u"hddformat_01", .titleFallback = u"Setup HDD for NVR"}},
+    {11, {.backgroundId = 5011, .step = 9,  // CCameraSearchDlg
+          .titleKey = u"camsearch_01", .titleFallback = u"Add your cameras"}},
+    {12, {.backgroundId = 5012, .step = 10,  // CNubraServiceDlg
+          .titleKey = u"corvane_01", .titleFallback = u"nubra Service"}},
+    {13, {.backgroundId = 3009, .step = 11,  // CSummaryDlg
+          .titleKey = u"Summary_01", .titleFallback = u"Summary", .back = false, .next = false}},
 }};
 // clang-format on
 

@@ -2,17 +2,33 @@
 
 #include <QDesktopServices>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QSet>
 #include <QUrl>
 
 #include "platform/UrlPolicy.h"
 
 namespace platform {
 
+namespace {
+
+// Every paint asks; the system's list is read once.
+const QSet<QString>& InstalledFamilies() {
+    static const QSet<QString> families = [] {
+        const QStringList all = QFontDatabase::families();
+        return QSet<QString>(all.begin(), all.end());
+    }();
+    return families;
+}
+
+}  // namespace
+
 bool IsFontInstalled(const QString& family) {
-    const QStringList families = QFontDatabase::families();
-    return std::any_of(families.begin(), families.end(), [&](const QString& f) {
-        return f.compare(family, Qt::CaseInsensitive) == 0;
-    });
+    // Without the application there is no font database yet, and nothing must be cached.
+    if (qGuiApp == nullptr) {
+        return false;
+    }
+    return InstalledFamilies().contains(family);
 }
 
 bool OpenUrl(const QString& address) {

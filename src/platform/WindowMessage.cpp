@@ -18,8 +18,9 @@ struct WindowTable {
 };
 
 WindowTable& Table() {
-    static WindowTable table;
-    return table;
+    // Never destroyed: a worker abandoned at exit may still post after statics are gone.
+    static WindowTable* const table = new WindowTable;
+    return *table;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "shell/CInterDialog.h"
 
 #include "pages/CPageBase.h"
-#include "pages/PageFactory.h"
+#include "pages/PageRegistry.h"
 #include "platform/WindowMessage.h"
 #include "shell/Messages.h"
 #include "shell/Navigation.h"
@@ -18,8 +18,9 @@ CInterDialog::CInterDialog(QWidget* outer)
 
 CInterDialog::~CInterDialog() {
     destroyPage();
-    session_.reset();
+    // The workers read the session: they stop before it goes.
     storageWorker_.stop();
+    session_.reset();
 }
 
 CPageBase* CInterDialog::currentPage() const {
@@ -44,7 +45,6 @@ void CInterDialog::showEvent(QShowEvent* event) {
 }
 
 void CInterDialog::destroyPage() {
-    loginProbe_.setNoticeTarget(0);
     for (auto& slot : slots_) {
         slot.reset();
     }
@@ -60,9 +60,6 @@ void CInterDialog::SwitchToPage(int id) {
         return;  // no page could be made: nothing is shown
     }
     page->setGeometry(0, 0, shape::kHostSize.width(), shape::kHostSize.height());
-    if (id == 8) {
-        loginProbe_.setNoticeTarget(page->windowId());
-    }
     page->show();
     page->setFocus();
     slots_[static_cast<std::size_t>(id - 1)] = std::move(page);

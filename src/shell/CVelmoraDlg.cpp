@@ -6,7 +6,11 @@
 #include <QScreen>
 #include <QTimerEvent>
 
+#include <algorithm>
+#include <cmath>
+
 #include "controls/ResourceImage.h"
+#include "controls/ResourcePicture.h"
 #include "platform/Folders.h"
 #include "platform/Resources.h"
 #include "shell/CAboutDlg.h"
@@ -61,7 +65,8 @@ void CVelmoraDlg::initialise() {
 
     host_ = std::make_unique<CInterDialog>(this);
 
-    shadow_ = BuildShadow(shape::kOuterSize, shadowParams_);
+    shadow_ = BuildShadow(shape::kOuterSize, shadowParams_,
+                          controls::ResourcePicture::DeviceRatioOf(*this));
     update();
 
     ExtractIcon();
@@ -69,7 +74,8 @@ void CVelmoraDlg::initialise() {
     startTimer_.start(kStartDelayMs, this);
 }
 
-QImage CVelmoraDlg::BuildShadow(QSize size, const platform::ShadowParams& params) {
+QImage CVelmoraDlg::BuildShadow(QSize size, const platform::ShadowParams& params,
+                                qreal devicePixelRatio) {
     const std::vector<std::uint32_t> pixels =
         platform::BuildShadowBitmap(size.width(), size.height(), params);
     if (pixels.empty()) {
@@ -80,7 +86,28 @@ QImage CVelmoraDlg::BuildShadow(QSize size, const platform::ShadowParams& params
         std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(y) * size.width(), size.width(),
                     reinterpret_cast<std::uint32_t*>(image.scanLine(y)));
     }
-    return image;
+    if (devicePixelRatio <= 1.0) {
+        return image;
+    }
+    const QSize device(static_cast<int>(std::ceil(size.width() * devicePixelRatio)),
+                       static_cast<int>(std::ceil(size.height() * devicePixelRatio)));
+    QImage dense = image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    dense.setDevicePixelRatio(devicePixelRatio);
+    // Smoothing bleeds the shadow into the hole; a device pixel whose centre lies under the
+    // rectangle is cleared, as its logical pixel is.
+    const int margin = std::max(params.size, 0);
+    auto edge = [&](int logical, int limit) {
+        return std::clamp(static_cast<int>(std::ceil(logical * devicePixelRatio - 0.5)), 0, limit);
+    };
+    const int left = edge(margin, device.width());
+    const int right = edge(size.width() - margin, device.width());
+    const int top = edge(margin, device.height());
+    const int bottom = edge(size.height() - margin, device.height());
+    for (int y = top; y < bottom; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(dense.scanLine(y));
+        std::fill(row + left, row + right, 0u);
+    }
+    return dense;
 }
 
 void CVelmoraDlg::ExtractIcon() {
@@ -100,6 +127,11 @@ void CVelmoraDlg::ExtractIcon() {
 
 void CVelmoraDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // A move to a screen of another ratio repaints the window; the shadow follows it here.
+    const qreal ratio = controls::ResourcePicture::DeviceRatioOf(painter);
+    if (!shadow_.isNull() && !qFuzzyCompare(shadow_.devicePixelRatio(), std::max(ratio, 1.0))) {
+        shadow_ = BuildShadow(shape::kOuterSize, shadowParams_, ratio);
+    }
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(rect(), Qt::transparent);
     if (!shadow_.isNull()) {

@@ -31,8 +31,10 @@ public:
     // Opens the About box.
     void showAbout();
 
-    // Builds the shadow picture of a window of `size`.
-    static QImage BuildShadow(QSize size, const platform::ShadowParams& params);
+    // Builds the shadow picture of a window of `size` logical pixels for a screen of
+    // `devicePixelRatio`: the bitmap's logical pixels, scaled smoothly, the hole kept clear.
+    static QImage BuildShadow(QSize size, const platform::ShadowParams& params,
+                              qreal devicePixelRatio = 1.0);
 
     // Writes the program icon to the application-data folder and copies it to the system
     // folder; failures are ignored.

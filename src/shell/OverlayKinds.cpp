@@ -1,8 +1,7 @@
 #include "shell/OverlayKinds.h"
 
-#include "controls/CAlarmDisplayPage.h"
-#include "controls/CErrorPage.h"
-#include "controls/CNetAlarmPage.h"
+#include <map>
+
 #include "shell/LanguagePack.h"
 
 namespace overlay {
@@ -41,26 +40,24 @@ int ResultOf(int kind, int sidePageResult) {
     return kCancel;
 }
 
+namespace {
+
+// Filled while the program starts, before any window exists; read-only afterwards.
+std::map<int, SidePage>& Registry() {
+    static std::map<int, SidePage> registry;
+    return registry;
+}
+
+}  // namespace
+
+bool RegisterSidePage(int kind, SidePage page) {
+    Registry()[kind] = std::move(page);
+    return true;
+}
+
 SidePage SidePageFor(int kind) {
-    // Side pages join this table as they are built.
-    switch (kind) {
-        case kAlarm:
-            return [](QWidget* overlay, QPoint position, const OverlayData& data) {
-                return controls::CAlarmDisplayPage::Run(overlay, position, data.alarmWords[0],
-                                                        data.alarmWords[1]);
-            };
-        case kNetAlarm:
-            return [](QWidget* overlay, QPoint position, const OverlayData&) {
-                return controls::CNetAlarmPage::Run(overlay, position);
-            };
-        case kError:
-            return [](QWidget* overlay, QPoint position, const OverlayData& data) {
-                return controls::CErrorPage::Run(overlay, ErrorTextOf(data),
-                                                 position + controls::CErrorPage::kOverlayOffset);
-            };
-        default:
-            return {};
-    }
+    const auto it = Registry().find(kind);
+    return it != Registry().end() ? it->second : SidePage{};
 }
 
 QString ErrorTextOf(const OverlayData& data) {

@@ -49,6 +49,11 @@ struct OverlayData {
 // Runs a side page modally over the overlay; returns its dialog result.
 using SidePage = std::function<int(QWidget* overlay, QPoint position, const OverlayData& data)>;
 
+// Makes `page` the side page of `kind`. Each side page registers itself from its own file at
+// start-up (`const bool registered = overlay::RegisterSidePage(...)`), so the overlay needs no
+// list of them. Returns true so that the call can initialise a constant.
+bool RegisterSidePage(int kind, SidePage page);
+
 // The side page of a kind; empty for kinds the program has no page for, which then end at once
 // with Cancel.
 SidePage SidePageFor(int kind);

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "ModalSupport.h"
 #include "UiSupport.h"
 #include "controls/CAlarmDisplayPage.h"
 #include "controls/CApproButton.h"
@@ -24,62 +25,6 @@ using controls::CErrorPage;
 using controls::CNetAlarmPage;
 using overlay::kCancel;
 using overlay::kOk;
-
-// Acts on the first visible T once its modal loop runs. When none shows up within 5 s every
-// open dialog is rejected, so the test fails instead of hanging.
-template <typename T>
-class WhenShown {
-public:
-    explicit WhenShown(std::function<void(T&)> act) : act_(std::move(act)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-        timer_.start(5);
-    }
-
-    bool acted() const { return acted_; }
-
-private:
-    void poll() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* page = qobject_cast<T*>(w); page != nullptr && page->isVisible()) {
-                timer_.stop();
-                acted_ = true;
-                act_(*page);
-                return;
-            }
-        }
-        if (deadline_.hasExpired()) {
-            timer_.stop();
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) {
-                    dialog->reject();
-                }
-            }
-        }
-    }
-
-    std::function<void(T&)> act_;
-    QTimer timer_;
-    QDeadlineTimer deadline_{5000};
-    bool acted_ = false;
-};
-
-void Click(QWidget* button) {
-    ASSERT_NE(button, nullptr);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// The pack of `language` in a folder of the test's own.
-class InLanguage {
-public:
-    explicit InLanguage(int language) {
-        shell::SetLanguageIndex(language);
-        shell::LoadLanguagePack(language);
-    }
-    ~InLanguage() { shell::SetLanguageIndex(shell::kEnglish); }
-
-private:
-    ScopedTempFolder temp_;
-};
 
 }  // namespace
 
@@ -180,14 +125,14 @@ TEST(AlarmPage, OkConfirmsAndEverythingElseCancels) {
     EXPECT_EQ(CAlarmDisplayPage::Run(nullptr, overlayAt, 0, 0), kOk);
 }
 
-TEST(AlarmPage, EscapeActsAsTheCrossAndEnterAsOk) {
+TEST(AlarmPage, EscapeActsAsTheCrossAndEnterAsOkOnTheNotice) {
     InLanguage english(shell::kEnglish);
     WhenShown<CAlarmDisplayPage> escape(
         [](CAlarmDisplayPage& page) { QTest::keyClick(&page, Qt::Key_Escape); });
     EXPECT_EQ(CAlarmDisplayPage::Run(nullptr, {}, 1, 1), kCancel);
     WhenShown<CAlarmDisplayPage> enter(
         [](CAlarmDisplayPage& page) { QTest::keyClick(&page, Qt::Key_Return); });
-    EXPECT_EQ(CAlarmDisplayPage::Run(nullptr, {}, 1, 1), kOk);
+    EXPECT_EQ(CAlarmDisplayPage::Run(nullptr, {}, 0, 0), kOk);
 }
 
 TEST(NetAlarmPage, ShowsTheInternetNoticeInTheActiveLanguage) {

@@ -1,5 +1,6 @@
 // The picture catalogue (resources/art/catalogue-*.txt) against the pictures the program carries,
-// their SVG sources and the resource ids the code asks for; and contact sheets for people to look at.
+// their SVG sources and the resource ids the code asks for; and contact sheets for people to look
+// at.
 
 #include <QDir>
 #include <QDirIterator>
@@ -45,7 +46,8 @@ std::vector<CatalogueLine> ReadCatalogue(QStringList* errors = nullptr) {
     const QDir dir(ArtDir());
     const QStringList files =
         dir.entryList({QStringLiteral("catalogue-*.txt")}, QDir::Files, QDir::Name);
-    static const QRegularExpression kLine(QStringLiteral(R"(^\s*(\d+)\s+(\d+)\s+(\d+)\s+(\S.*?)\s*$)"));
+    static const QRegularExpression kLine(
+        QStringLiteral(R"(^\s*(\d+)\s+(\d+)\s+(\d+)\s+(\S.*?)\s*$)"));
     for (const QString& name : files) {
         QFile file(dir.filePath(name));
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -66,7 +68,9 @@ std::vector<CatalogueLine> ReadCatalogue(QStringList* errors = nullptr) {
             const auto match = kLine.match(text);
             if (!match.hasMatch()) {
                 if (errors != nullptr) {
-                    errors->append(where + QStringLiteral(": not '<id> <width> <height> <description>': ") + text);
+                    errors->append(where +
+                                   QStringLiteral(": not '<id> <width> <height> <description>': ") +
+                                   text);
                 }
                 continue;
             }
@@ -115,76 +119,77 @@ QString StripCommentsAndLiterals(const QString& source) {
             }
         };
         switch (mode) {
-        case Mode::Code:
-            if (c == QLatin1Char('/') && next == QLatin1Char('/')) {
-                mode = Mode::LineComment;
-                blank(i);
-            } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-                mode = Mode::BlockComment;
-                blank(i);
-                blank(++i);
-            } else if (c == QLatin1Char('R') && next == QLatin1Char('"') &&
-                       (i == 0 || !(out[i - 1].isLetterOrNumber() || out[i - 1] == QLatin1Char('_')) ||
-                        out[i - 1] == QLatin1Char('u') || out[i - 1] == QLatin1Char('8') ||
-                        out[i - 1] == QLatin1Char('L') || out[i - 1] == QLatin1Char('U'))) {
-                const qsizetype open = out.indexOf(QLatin1Char('('), i + 2);
-                if (open < 0) {
-                    break;
-                }
-                rawEnd = QLatin1Char(')') + out.mid(i + 2, open - i - 2) + QLatin1Char('"');
-                for (qsizetype k = i; k <= open; ++k) {
-                    blank(k);
-                }
-                i = open;
-                mode = Mode::RawString;
-            } else if (c == QLatin1Char('"')) {
-                mode = Mode::String;
-            } else if (c == QLatin1Char('\'') && !(i > 0 && out[i - 1].isDigit())) {
-                // (a quote right after a digit is a digit separator, as in 1'000)
-                mode = Mode::Char;
-            }
-            break;
-        case Mode::LineComment:
-            if (c == QLatin1Char('\n')) {
-                mode = Mode::Code;
-            } else {
-                blank(i);
-            }
-            break;
-        case Mode::BlockComment:
-            if (c == QLatin1Char('*') && next == QLatin1Char('/')) {
-                blank(i);
-                blank(++i);
-                mode = Mode::Code;
-            } else {
-                blank(i);
-            }
-            break;
-        case Mode::String:
-        case Mode::Char:
-            if (c == QLatin1Char('\\')) {
-                blank(i);
-                if (i + 1 < out.size()) {
+            case Mode::Code:
+                if (c == QLatin1Char('/') && next == QLatin1Char('/')) {
+                    mode = Mode::LineComment;
+                    blank(i);
+                } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+                    mode = Mode::BlockComment;
+                    blank(i);
                     blank(++i);
+                } else if (c == QLatin1Char('R') && next == QLatin1Char('"') &&
+                           (i == 0 ||
+                            !(out[i - 1].isLetterOrNumber() || out[i - 1] == QLatin1Char('_')) ||
+                            out[i - 1] == QLatin1Char('u') || out[i - 1] == QLatin1Char('8') ||
+                            out[i - 1] == QLatin1Char('L') || out[i - 1] == QLatin1Char('U'))) {
+                    const qsizetype open = out.indexOf(QLatin1Char('('), i + 2);
+                    if (open < 0) {
+                        break;
+                    }
+                    rawEnd = QLatin1Char(')') + out.mid(i + 2, open - i - 2) + QLatin1Char('"');
+                    for (qsizetype k = i; k <= open; ++k) {
+                        blank(k);
+                    }
+                    i = open;
+                    mode = Mode::RawString;
+                } else if (c == QLatin1Char('"')) {
+                    mode = Mode::String;
+                } else if (c == QLatin1Char('\'') && !(i > 0 && out[i - 1].isDigit())) {
+                    // (a quote right after a digit is a digit separator, as in 1'000)
+                    mode = Mode::Char;
                 }
-            } else if ((mode == Mode::String && c == QLatin1Char('"')) ||
-                       (mode == Mode::Char && c == QLatin1Char('\''))) {
-                mode = Mode::Code;
-            } else {
-                blank(i);
-            }
-            break;
-        case Mode::RawString:
-            if (out.mid(i, rawEnd.size()) == rawEnd) {
-                for (qsizetype k = i; k < i + rawEnd.size() - 1; ++k) {
-                    blank(k);
+                break;
+            case Mode::LineComment:
+                if (c == QLatin1Char('\n')) {
+                    mode = Mode::Code;
+                } else {
+                    blank(i);
                 }
-                i += rawEnd.size() - 1;
-                mode = Mode::Code;
-            } else {
-                blank(i);
-            }
-            break;
+                break;
+            case Mode::BlockComment:
+                if (c == QLatin1Char('*') && next == QLatin1Char('/')) {
+                    blank(i);
+                    blank(++i);
+                    mode = Mode::Code;
+                } else {
+                    blank(i);
+                }
+                break;
+            case Mode::String:
+            case Mode::Char:
+                if (c == QLatin1Char('\\')) {
+                    blank(i);
+                    if (i + 1 < out.size()) {
+                        blank(++i);
+                    }
+                } else if ((mode == Mode::String && c == QLatin1Char('"')) ||
+                           (mode == Mode::Char && c == QLatin1Char('\''))) {
+                    mode = Mode::Code;
+                } else {
+                    blank(i);
+                }
+                break;
+            case Mode::RawString:
+                if (out.mid(i, rawEnd.size()) == rawEnd) {
+                    for (qsizetype k = i; k < i + rawEnd.size() - 1; ++k) {
+                        blank(k);
+                    }
+                    i += rawEnd.size() - 1;
+                    mode = Mode::Code;
+                } else {
+                    blank(i);
+                }
+                break;
         }
     }
     return out;
@@ -245,8 +250,9 @@ std::vector<Use> UsesIn(const QString& path) {
         const auto match = it.next();
         add(UpToClosingParenthesis(code, match.capturedEnd()), match.capturedStart());
     }
-    static const QRegularExpression kConstant(QStringLiteral(
-        R"(\b(?:constexpr|const)\b[^;={}()]*?\b(\w*(?:Picture|Image|Icon|Resource|Background|Bitmap|Png)\w*)\s*(?:\[[^\]]*\])?\s*(?:=|\{)([^;]*);)"),
+    static const QRegularExpression kConstant(
+        QStringLiteral(
+            R"(\b(?:constexpr|const)\b[^;={}()]*?\b(\w*(?:Picture|Image|Icon|Resource|Background|Bitmap|Png)\w*)\s*(?:\[[^\]]*\])?\s*(?:=|\{)([^;]*);)"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression kField(
         QStringLiteral(R"(\b(\w*(?:backgroundId|ImageId|PictureId|IconId))\s*=\s*([^;=][^;]*);)"),
@@ -303,7 +309,7 @@ QImage ContactSheet(const std::vector<CatalogueLine>& lines, int scale) {
     }
     std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
         return a.image.height() != b.image.height() ? a.image.height() > b.image.height()
-                                                     : a.id < b.id;
+                                                    : a.id < b.id;
     });
 
     const int margin = 16 * scale;
@@ -313,7 +319,10 @@ QImage ContactSheet(const std::vector<CatalogueLine>& lines, int scale) {
     font.setPixelSize(13 * scale);
     const QFontMetrics metrics(font);
     auto caption = [](const Item& item, int s) {
-        return QStringLiteral("%1  %2\u00D7%3").arg(item.id).arg(item.image.width() / s).arg(item.image.height() / s);
+        return QStringLiteral("%1  %2\u00D7%3")
+            .arg(item.id)
+            .arg(item.image.width() / s)
+            .arg(item.image.height() / s);
     };
     int sheetWidth = (3 * 860 + 2 * 14 + 2 * 16) * scale;  // three page backgrounds a row
     for (const Item& item : items) {
@@ -326,7 +335,8 @@ QImage ContactSheet(const std::vector<CatalogueLine>& lines, int scale) {
     int y = margin;
     int shelf = 0;
     for (const Item& item : items) {
-        const int w = std::max(item.image.width(), metrics.horizontalAdvance(caption(item, scale)) + 2 * scale);
+        const int w = std::max(item.image.width(),
+                               metrics.horizontalAdvance(caption(item, scale)) + 2 * scale);
         if (x > margin && x + w > sheetWidth - margin) {
             x = margin;
             y += shelf + label + gap;
@@ -353,7 +363,8 @@ QImage ContactSheet(const std::vector<CatalogueLine>& lines, int scale) {
         painter.setClipRect(cell);
         for (int cy = cell.top(); cy <= cell.bottom(); cy += square) {
             for (int cx = cell.left(); cx <= cell.right(); cx += square) {
-                const bool dark = (((cx - cell.left()) / square) + ((cy - cell.top()) / square)) % 2;
+                const bool dark =
+                    (((cx - cell.left()) / square) + ((cy - cell.top()) / square)) % 2;
                 painter.fillRect(QRect(cx, cy, square, square),
                                  dark ? QColor(214, 218, 222) : QColor(255, 255, 255));
             }
@@ -379,8 +390,9 @@ TEST(ArtCatalogueTest, CatalogueLinesParseAndIdsAreUnique) {
     for (const CatalogueLine& line : lines) {
         EXPECT_TRUE(line.size.width() > 0 && line.size.height() > 0) << line.where.toStdString();
         const auto [it, fresh] = seen.emplace(line.id, line.where);
-        EXPECT_TRUE(fresh) << "picture " << line.id << " is catalogued twice: "
-                           << it->second.toStdString() << " and " << line.where.toStdString();
+        EXPECT_TRUE(fresh) << "picture " << line.id
+                           << " is catalogued twice: " << it->second.toStdString() << " and "
+                           << line.where.toStdString();
     }
 }
 
@@ -422,11 +434,12 @@ TEST(ArtCatalogueTest, EverySvgSourceHasACatalogueLineAndBack) {
                                   << strays.join(QStringLiteral(", ")).toStdString();
     const std::set<int> catalogued = CatalogueIds();
     for (int id : svgs) {
-        EXPECT_TRUE(catalogued.count(id) == 1) << "resources/art/" << id << ".svg has no catalogue line";
+        EXPECT_TRUE(catalogued.count(id) == 1)
+            << "resources/art/" << id << ".svg has no catalogue line";
     }
     for (int id : catalogued) {
-        EXPECT_TRUE(svgs.count(id) == 1) << "catalogued picture " << id << " has no resources/art/"
-                                         << id << ".svg";
+        EXPECT_TRUE(svgs.count(id) == 1)
+            << "catalogued picture " << id << " has no resources/art/" << id << ".svg";
     }
 }
 
@@ -439,24 +452,23 @@ TEST(ArtCatalogueTest, SourceScannerFindsPictureIdsOnly) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Text));
         file.write(R"cpp(
-// ResourceImage(9001) in a comment, and PNG 9002
-/* LoadStateImage(1, 9003) */
-constexpr int kButtonPictures[] = {1001, 1002,
-                                   1003, 1004};
-constexpr int kCrossPicture = 1005;
-static constexpr int kImageId = 1006;
-constexpr int kIconSize = 1007;
-constexpr int kImageWidth = 1008;
-const char* kIconText = "1009";
-void f() {
-    button.LoadStateImage(0, 1010);
-    button.LoadStateImage(1, kCrossPicture);
-    auto image = controls::ResourceImage(1011, 2.0);
-    look.backgroundId = 1012;
-    int width = 1013;
-    auto x = ResourceImage(0x1014);
-}
-)cpp");
+            // ResourceImage(9001) in a comment, and PNG 9002
+            /* LoadStateImage(1, 9003) */
+            constexpr int kButtonPictures[] = {1001, 1002, 1003, 1004};
+            constexpr int kCrossPicture = 1005;
+            static constexpr int kImageId = 1006;
+            constexpr int kIconSize = 1007;
+            constexpr int kImageWidth = 1008;
+            const char* kIconText = "1009";
+            void f() {
+                button.LoadStateImage(0, 1010);
+                button.LoadStateImage(1, kCrossPicture);
+                auto image = controls::ResourceImage(1011, 2.0);
+                look.backgroundId = 1012;
+                int width = 1013;
+                auto x = ResourceImage(0x1014);
+            }
+        )cpp");
     }
     std::set<int> found;
     for (const Use& use : UsesIn(path)) {

@@ -9,7 +9,7 @@
 #include "pages/CHddFormatDlg.h"
 #include "pages/CHomeDlg.h"
 #include "pages/CPageBase.h"
-#include "pages/PageFactory.h"
+#include "pages/PageRegistry.h"
 
 using namespace std::chrono_literals;
 

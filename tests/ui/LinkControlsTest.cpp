@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +49,14 @@ void Move(QWidget* w, QPoint at) {
     QMouseEvent event(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
     QApplication::sendEvent(w, &event);
+}
+
+void SendKey(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+             bool autoRepeat = false) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, QString(), autoRepeat);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, QString(), autoRepeat);
+    QApplication::sendEvent(w, &release);
 }
 
 bool ShowsHand(const QWidget* w) {
@@ -195,4 +205,93 @@ TEST_F(LinkControls, HyperLinkClickIsReportedToTheParent) {
     Press(link, QPoint(10, 10));
     Release(link, QPoint(10, 300));
     EXPECT_TRUE(delivered().empty()) << "released away from the link";
+}
+
+TEST_F(LinkControls, TabReachesTheLinksButAClickLeavesTheFocusWithThePage) {
+    CLinkStatic* first = makeLink(13);
+    CLinkStatic* second = makeLink(2);
+    second->move(40, 540);
+    page.setFocusPolicy(Qt::StrongFocus);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    page.setFocus(Qt::OtherFocusReason);
+
+    QTest::mouseClick(second, Qt::LeftButton, Qt::NoModifier, second->hotRect().center());
+    EXPECT_EQ(QApplication::focusWidget(), &page) << "Enter and Esc stay with the page";
+    QTest::keyClick(&page, Qt::Key_Tab);
+    EXPECT_TRUE(first->hasFocus());
+    QTest::keyClick(first, Qt::Key_Tab);
+    EXPECT_TRUE(second->hasFocus());
+    EXPECT_EQ(second->accessibleName(), QStringLiteral("Can't find your NVR?"));
+}
+
+TEST_F(LinkControls, EnterOrSpaceOnAFocusedLinkPostsItsKindAsAPressDoes) {
+    CLinkStatic* link = makeLink(13);
+    for (int key : {int{Qt::Key_Return}, int{Qt::Key_Enter}, int{Qt::Key_Space}}) {
+        SendKey(link, key);
+    }
+    SendKey(link, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(delivered(), std::vector<PageStandIn::Message>(4, {1125, 13, 0}));
+
+    page.messages.clear();
+    SendKey(link, Qt::Key_Return, Qt::ShiftModifier);
+    SendKey(link, Qt::Key_Space, Qt::ControlModifier);
+    SendKey(link, Qt::Key_Return, Qt::NoModifier, /*autoRepeat=*/true);
+    SendKey(link, Qt::Key_A);
+    EXPECT_TRUE(delivered().empty()) << "modified, held or other keys open nothing";
+
+    CLinkStatic* inert = makeLink(CLinkStatic::kInert);
+    SendKey(inert, Qt::Key_Return);
+    SendKey(inert, Qt::Key_Space);
+    EXPECT_TRUE(delivered().empty());
+}
+
+TEST_F(LinkControls, FocusMarkIsADottedFrameAroundTheHotRectangleOnly) {
+    CLinkStatic* link = makeLink(13);
+    link->setColor(Qt::blue);
+    // Another focusable control, so the focus can leave the link.
+    CLinkStatic* other = makeLink(2);
+    other->move(40, 560);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    other->setFocus(Qt::TabFocusReason);
+    const QImage plain = link->grab().toImage();
+    link->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(link->hasFocus());
+    const QImage marked = link->grab().toImage();
+    ASSERT_EQ(plain.size(), marked.size());
+
+    const QRect frame = link->hotRect().adjusted(-1, -1, 1, 1) & link->rect();
+    int changed = 0;
+    for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x) {
+            if (plain.pixel(x, y) == marked.pixel(x, y)) {
+                continue;
+            }
+            ++changed;
+            const bool onFrame = frame.contains(x, y) && (x == frame.left() || x == frame.right() ||
+                                                          y == frame.top() || y == frame.bottom());
+            EXPECT_TRUE(onFrame) << x << "," << y;
+            EXPECT_EQ(QColor(marked.pixel(x, y)), QColor(Qt::blue));
+        }
+    }
+    const int perimeter = 2 * (frame.width() + frame.height());
+    EXPECT_GT(changed, perimeter / 4) << "a visible frame";
+    EXPECT_LT(changed, perimeter * 3 / 4) << "dotted, not solid";
+}
+
+TEST_F(LinkControls, WrappingLinkKeepsItsTrailingIconInsideAndBesideTheFirstLine) {
+    auto* link = new controls::CLinkStatic2(&page, 3);
+    link->setGeometry(40, 300, 180, 100);
+    link->setTextFont(13, false);
+    QImage icon(24, 24, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::blue);
+    link->setIcon(icon);
+    link->setText(QStringLiteral("How to reset your recorder to its factory settings"));
+    const QRect text = link->textRect();
+    ASSERT_GE(text.height(), 2 * QFontMetrics(link->textFont()).height()) << "wrapped";
+    EXPECT_TRUE(link->rect().contains(link->hotRect())) << "the icon is not cut off";
+    EXPECT_GE(text.top(), 0);
+    Press(link, QPoint(link->hotRect().right() - 2, link->hotRect().top() + 12));
+    ASSERT_EQ(delivered().size(), 1U) << "the icon reacts";
 }

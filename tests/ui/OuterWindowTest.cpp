@@ -41,6 +41,60 @@ TEST(OuterWindow, ShadowImageIsTheShadowBitmap) {
     EXPECT_EQ(qAlpha(shadow.pixel(873, 653)), 0);
 }
 
+TEST(OuterWindow, ShadowAtTwiceTheDensityKeepsTheBitmapsAlphaAndItsHole) {
+    const QImage one = CVelmoraDlg::BuildShadow(QSize(874, 654), {});
+    const QImage two = CVelmoraDlg::BuildShadow(QSize(874, 654), {}, 2.0);
+    ASSERT_EQ(two.size(), QSize(1748, 1308));
+    EXPECT_DOUBLE_EQ(two.devicePixelRatio(), 2.0);
+    EXPECT_EQ(two.deviceIndependentSize(), QSizeF(874, 654));
+    EXPECT_EQ(two.format(), QImage::Format_ARGB32_Premultiplied);
+    // Every device pixel under the 854 x 634 rectangle is clear, smoothing or not.
+    for (int y = 20; y < 1288; ++y) {
+        for (int x = 20; x < 1728; ++x) {
+            ASSERT_EQ(two.pixel(x, y), 0u) << x << "," << y;
+        }
+    }
+    // Away from the hole's edge the values are those of the logical pixel (smoothing moves
+    // them by at most a neighbour's step, 14 here); the shadow stays black.
+    for (int y = 0; y < 1308; ++y) {
+        for (int x : {0, 1, 5, 10, 15, 1735, 1742, 1747}) {
+            const int logical = qAlpha(one.pixel(x / 2, y / 2));
+            ASSERT_NEAR(qAlpha(two.pixel(x, y)), logical, 14) << x << "," << y;
+            ASSERT_EQ(two.pixel(x, y) & 0x00FFFFFFu, 0u);
+        }
+    }
+    // The 7 pixels the host leaves uncovered are shadowed in every device pixel.
+    for (int x = 6; x < 20; ++x) {
+        EXPECT_GT(qAlpha(two.pixel(x, 600)), 0) << x;
+    }
+    // A fractional density covers the window too and keeps its hole.
+    const QImage half = CVelmoraDlg::BuildShadow(QSize(874, 654), {}, 1.5);
+    ASSERT_EQ(half.size(), QSize(1311, 981));
+    EXPECT_EQ(qAlpha(half.pixel(15, 490)), 0) << "first device pixel under the rectangle";
+    EXPECT_GT(qAlpha(half.pixel(14, 490)), 0);
+}
+
+TEST(OuterWindow, ShadowIsRebuiltWhenPaintedAtAnotherDensity) {
+    ScopedDataFolders folders;
+    ScopedTempFolder temp;
+    CVelmoraDlg outer;
+    outer.initialise();
+    ASSERT_DOUBLE_EQ(outer.shadow().devicePixelRatio(), 1.0);
+    auto paintAt = [&](qreal ratio) {
+        QImage target(outer.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        target.setDevicePixelRatio(ratio);
+        target.fill(Qt::transparent);
+        outer.render(&target, QPoint(), QRegion(), QWidget::RenderFlags());
+        return target;
+    };
+    const QImage dense = paintAt(2.0);
+    EXPECT_DOUBLE_EQ(outer.shadow().devicePixelRatio(), 2.0);
+    EXPECT_EQ(dense, CVelmoraDlg::BuildShadow(QSize(874, 654), {}, 2.0));
+    const QImage plain = paintAt(1.0);
+    EXPECT_DOUBLE_EQ(outer.shadow().devicePixelRatio(), 1.0) << "and back";
+    EXPECT_EQ(plain, CVelmoraDlg::BuildShadow(QSize(874, 654), {}));
+}
+
 TEST(OuterWindow, IconIsWrittenToAppDataAndCopiedToTheSystemFolder) {
     ScopedDataFolders folders;
     QDir().mkpath(folders.path() + QStringLiteral("/system/pixmaps"));

@@ -51,3 +51,16 @@ public:
     OuterStandIn outer;
     std::unique_ptr<CInterDialog> host;
 };
+
+// The pack of `language` in a folder of the test's own.
+class InLanguage {
+public:
+    explicit InLanguage(int language) {
+        shell::SetLanguageIndex(language);
+        shell::LoadLanguagePack(language);
+    }
+    ~InLanguage() { shell::SetLanguageIndex(shell::kEnglish); }
+
+private:
+    ScopedTempFolder temp_;
+};
