@@ -11,10 +11,6 @@ namespace {
 
 [[maybe_unused]] const bool kRegistered = RegisterPageClass<CHddFormatDlg>(10);
 
-}  // namespace
-
-namespace {
-
 constexpr QRect kSkipRect(640, 536, 140, 43);
 
 }  // namespace

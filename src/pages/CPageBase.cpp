@@ -13,7 +13,6 @@
 #include "controls/CPageIndicator.h"
 #include "controls/CTitleStatic.h"
 #include "controls/Fonts.h"
-#include "controls/ResourceImage.h"
 #include "controls/SidePageLook.h"
 #include "shell/CInterDialog.h"
 #include "shell/CTransparentPage.h"
@@ -49,7 +48,7 @@ CPageBase::CPageBase(CInterDialog& host, const PageLook& look)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     if (look_.backgroundId != 0) {
-        background_ = controls::ResourceImage(look_.backgroundId);
+        background_ = controls::ResourcePicture(look_.backgroundId);
     }
     minimise_ =
         new controls::CIconButton(kMinimiseId, controls::CIconButton::Glyph::Minimise, this);
@@ -252,7 +251,7 @@ void CPageBase::paintEvent(QPaintEvent*) {
     if (background_.isNull()) {
         painter.fillRect(rect(), Qt::white);
     } else {
-        painter.drawImage(rect(), background_);
+        painter.drawImage(rect(), background_.image(painter));
     }
     painter.setFont(controls::UiFont(kVersionSize));
     painter.setPen(kVersionColour);

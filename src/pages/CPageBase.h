@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QColor>
-#include <QImage>
 #include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
+#include "controls/ResourcePicture.h"
 #include "platform/MessageWindow.h"
 #include "shell/OverlayKinds.h"
 
@@ -120,7 +120,7 @@ private:
 
     CInterDialog& host_;
     PageLook look_;
-    QImage background_;
+    controls::ResourcePicture background_;
     controls::CIconButton* minimise_ = nullptr;
     controls::CIconButton* close_ = nullptr;
     controls::CTitleStatic* title_ = nullptr;

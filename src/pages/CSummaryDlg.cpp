@@ -10,10 +10,6 @@ namespace {
 
 [[maybe_unused]] const bool kRegistered = RegisterPageClass<CSummaryDlg>(13);
 
-}  // namespace
-
-namespace {
-
 constexpr QRect kFinishRect(448, 536, 160, 43);
 
 }  // namespace
