@@ -250,3 +250,23 @@ TEST_F(HostTest, NextAndBackShareTheWiderCaptionsWidth) {
     EXPECT_EQ(next->height(), 43);
     EXPECT_EQ(next->width(), std::max(back->captionWidth(40), next->captionWidth(40)));
 }
+
+TEST(HostShutdown, WorkersStopBeforeTheSessionTheyReadGoes) {
+    ScopedTempFolder temp;
+    OuterStandIn outer;
+    auto host = std::make_unique<CInterDialog>(&outer);
+    CInterDialog* raw = host.get();
+    std::atomic<bool> reading{false};
+    host->storageWorker().setBody(
+        [raw, &reading](StorageState&, const std::atomic<std::int32_t>& run) {
+            while (run.load() != 0) {
+                // Freed memory here is what AddressSanitizer reports.
+                (void)raw->session().recorderIp().size();
+                reading.store(true);
+            }
+        });
+    host->storageWorker().start();
+    ASSERT_TRUE(WaitUntil([&] { return reading.load(); }));
+    host.reset();
+    EXPECT_TRUE(reading.load());
+}

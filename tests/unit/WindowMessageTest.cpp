@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -85,4 +87,24 @@ TEST(WindowMessage, WorkersPostWhileTheWindowIsDestroyed) {
         }
         QCoreApplication::processEvents();
     }
+}
+
+// A worker abandoned at exit keeps posting while the program's statics are torn down.
+TEST(WindowMessageDeathTest, AnAbandonedWorkerMayPostWhileTheProgramExits) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::atomic<bool> posting{false};
+            std::thread([&posting] {
+                for (;;) {
+                    platform::PostMessage(~platform::WindowId{0}, 1);
+                    posting.store(true);
+                }
+            }).detach();
+            while (!posting.load()) {
+                std::this_thread::yield();
+            }
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
