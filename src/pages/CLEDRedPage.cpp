@@ -10,6 +10,7 @@
 #include "controls/CImageBox.h"
 #include "controls/CLinkStatic2.h"
 #include "pages/CResetPage.h"
+#include "shell/FlowTrace.h"
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
 #include "shell/OverlayKinds.h"
@@ -131,7 +132,10 @@ void CLEDRedPage::messageEvent(platform::WindowMessageEvent& event) {
         return;
     }
     // The reset help opens straight over this page, without an overlay of its own.
-    if (CResetPage::Run(this, mapToGlobal(QPoint(0, 0))) == overlay::kOk) {
+    qCDebug(lcFlow, "side page %d open", overlay::kReset);
+    const int result = CResetPage::Run(this, mapToGlobal(QPoint(0, 0)));
+    qCDebug(lcFlow, "side page %d closed: %d", overlay::kReset, result);
+    if (result == overlay::kOk) {
         done(overlay::kOk);
         return;
     }

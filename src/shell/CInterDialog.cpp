@@ -3,6 +3,7 @@
 #include "pages/CPageBase.h"
 #include "pages/PageRegistry.h"
 #include "platform/WindowMessage.h"
+#include "shell/FlowTrace.h"
 #include "shell/Messages.h"
 #include "shell/Navigation.h"
 #include "shell/WindowShape.h"
@@ -62,6 +63,7 @@ void CInterDialog::SwitchToPage(int id) {
     page->setGeometry(0, 0, shape::kHostSize.width(), shape::kHostSize.height());
     page->show();
     page->setFocus();
+    qCDebug(lcFlow, "page %d shown: %s", id, page->metaObject()->className());
     slots_[static_cast<std::size_t>(id - 1)] = std::move(page);
 }
 

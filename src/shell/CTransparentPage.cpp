@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimerEvent>
 
+#include "shell/FlowTrace.h"
 #include "shell/WindowShape.h"
 
 CTransparentPage::CTransparentPage(QWidget* host, int kind, QPoint position,
@@ -62,7 +63,9 @@ void CTransparentPage::timerEvent(QTimerEvent* event) {
     }
     startTimer_.stop();
     QPointer<CTransparentPage> self(this);
+    qCDebug(lcFlow, "side page %d open", kind_);
     const int sideResult = sidePage_ ? sidePage_(this, position_, data_) : overlay::kCancel;
+    qCDebug(lcFlow, "side page %d closed: %d", kind_, sideResult);
     if (self) {
         done(overlay::ResultOf(kind_, sideResult));
     }

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Starts the real wizard in a real X window (Xvfb) inside a private network namespace, checks
-# the window geometry, presses START and the close button with the mouse, and saves screenshots.
+# the window geometry, presses START, walks to the LED help and back home through RESET, presses
+# the close button with the mouse, and saves screenshots.
 # Usage: real_window_test.sh ORB_WIZARD SCREENS_DIR
 set -euo pipefail
 wizard=$1
@@ -34,8 +35,20 @@ for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
 
 export XDG_DATA_HOME=$work/data XDG_DATA_DIRS=$work/system TMPDIR=$work XDG_RUNTIME_DIR=$work
+# The flow trace tells when a page or side page is shown.
+export QT_LOGGING_RULES="orb.flow.debug=true"
 unshare --net "$wizard" >"$work/wizard.log" 2>&1 &
 wizard_pid=$!
+
+# Waits for the flow trace's line $1 (a fixed string) to appear for the $2-th time.
+wait_trace() {
+    local times=${2:-1}
+    for _ in $(seq 200); do
+        [[ $(grep -cF -- "$1" "$work/wizard.log" || true) -ge $times ]] && return 0
+        sleep 0.05
+    done
+    fail "no trace line '$1' (x$times)"
+}
 
 # Both windows are named "Setup Wizard"; wait until the host (860 x 640) is mapped.
 geometry_of() { xdotool getwindowgeometry --shell "$1"; }
@@ -64,7 +77,7 @@ accent_in_title() {
             -fill white -opaque 'rgb(42,169,209)' -format '%[fx:int(mean*w*h)]' info:)
     [[ $count -gt 50 ]]
 }
-sleep 0.3
+wait_trace "page 1 shown"
 accent_in_title "$screens/home.png" && fail "Home shows a title"
 
 xdotool mousemove 581 408 click 1   # START: 366 + 208 + 7, 380 + 21 + 7
@@ -74,6 +87,46 @@ for _ in $(seq 100); do
     sleep 0.05
 done
 [[ -n $ok ]] || fail "START did not reach page 2"
+
+# A visible window of the wizard's with this size, if any.
+window_sized() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$wizard_pid" 2>/dev/null || true); do
+        eval "$(geometry_of "$w")"
+        if [[ ${WIDTH}x$HEIGHT == "$1" ]]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+wait_for_window() {
+    for _ in $(seq 200); do window_sized "$1" >/dev/null && return 0; sleep 0.05; done
+    fail "no $1 window appeared ($2)"
+}
+
+# Next on pages 2 to 5 (Next starts at 448, 536), then page 6's LED link, the LED help's reset
+# link and RESET: the wizard is home again.
+wait_trace "page 2 shown"
+for page in 3 4 5 6; do
+    xdotool mousemove 485 564 click 1
+    wait_trace "page $page shown"
+done
+xdotool mousemove 123 422 click 1   # page 6's link: 76 + 40 + 7, 376 + 39 + 7
+wait_trace "side page 2 open"
+wait_for_window 598x360 "the LED help"
+import -window root "$screens/led.png"
+xdotool mousemove 288 398 click 1   # the LED help at 7 + 131, 7 + 140; its link at 150, 251
+wait_trace "side page 3 open"
+wait_for_window 648x410 "the reset help"
+import -window root "$screens/reset.png"
+xdotool mousemove 462 488 click 1   # RESET: 138 + 324, 147 + 320 + 21
+wait_trace "side page 3 closed: 1"
+wait_trace "side page 2 closed: 1"
+wait_trace "page 1 shown" 2
+for _ in $(seq 200); do window_sized 598x360 >/dev/null || break; sleep 0.05; done
+window_sized 598x360 >/dev/null && fail "the LED help stayed open after RESET"
+import -window root "$screens/home-again.png"
 
 xdotool mousemove 848 21 click 1    # close: 823 + 18 + 7, 14 + 7
 for _ in $(seq 200); do kill -0 "$wizard_pid" 2>/dev/null || break; sleep 0.05; done

@@ -1,0 +1,3 @@
+#include "shell/FlowTrace.h"
+
+Q_LOGGING_CATEGORY(lcFlow, "orb.flow", QtWarningMsg)
