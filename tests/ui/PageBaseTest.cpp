@@ -255,3 +255,21 @@ TEST(FormatWarning, EnterNeverConfirmsUnlessOkHasTheFocus) {
         [](controls::CAlarmDisplayPage& alarm) { QTest::keyClick(&alarm, Qt::Key_Return); });
     EXPECT_EQ(controls::CAlarmDisplayPage::Run(nullptr, QPoint(0, 0), 0, 0), overlay::kOk);
 }
+
+TEST_F(PageBaseTest, AGrowingBodyIsAsTallAsItsLinesAndAFixedOneKeepsItsBox) {
+    PageLook look;
+    look.bodyKey = u"no pack has this key";
+    look.bodyFallback =
+        u"A description long enough to need several lines in a box this narrow, so that what "
+        u"comes under it has to move down by the lines it takes.";
+    look.bodyRect = QRect(77, 122, 300, 20);
+    look.bodyLineHeight = 20;
+    look.bodyGrows = true;
+    CPageBase growing(*host, look);
+    const int lines = growing.bodyLabel()->lineCount();
+    ASSERT_GT(lines, 2);
+    EXPECT_EQ(growing.bodyGeometry(), QRect(77, 122, 300, lines * 20));
+    look.bodyGrows = false;
+    CPageBase fixed(*host, look);
+    EXPECT_EQ(fixed.bodyGeometry(), look.bodyRect);
+}
