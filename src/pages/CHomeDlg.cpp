@@ -17,10 +17,6 @@ namespace {
 
 [[maybe_unused]] const bool kRegistered = RegisterPageClass<CHomeDlg>(1);
 
-}  // namespace
-
-namespace {
-
 PageLook Look() {
     PageLook look;
     look.backgroundId = 3000;
