@@ -60,6 +60,15 @@ void CAlertPage::paintEvent(QPaintEvent*) {
     QPainter(this).fillRect(rect(), Qt::white);
 }
 
+void CAlertPage::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The page itself holds the focus at first, so no control shows a focus mark before the
+    // user tabs to it and Enter means the page's default.
+    if (focusWidget() == nullptr) {
+        setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void CAlertPage::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (default_) {

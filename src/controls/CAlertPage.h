@@ -43,6 +43,7 @@ protected:
     static int RunModal(CAlertPage* page);
 
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -1,7 +1,5 @@
 #include "pages/CLEDRedPage.h"
 
-#include <QShowEvent>
-
 #include <algorithm>
 
 #include "controls/CApproStatic.h"
@@ -141,13 +139,4 @@ void CLEDRedPage::messageEvent(platform::WindowMessageEvent& event) {
     }
     // Not every window system gives the keyboard back to the owner of a closed dialog.
     activateWindow();
-}
-
-void CLEDRedPage::showEvent(QShowEvent* event) {
-    CAlertPage::showEvent(event);
-    // The page itself holds the focus at first, so no control shows a focus mark before the
-    // user tabs to it and Enter means the page's default.
-    if (focusWidget() == nullptr) {
-        setFocus(Qt::OtherFocusReason);
-    }
 }

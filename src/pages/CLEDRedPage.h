@@ -67,7 +67,6 @@ public:
 
 protected:
     void messageEvent(platform::WindowMessageEvent& event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void layOut();

@@ -1,7 +1,5 @@
 #include "pages/CResetPage.h"
 
-#include <QShowEvent>
-
 #include "controls/CApproButton.h"
 #include "controls/CApproStatic.h"
 #include "controls/CBaseStatic2.h"
@@ -67,13 +65,4 @@ int CResetPage::Run(QWidget* owner, QPoint topLeft) {
     auto* page = new CResetPage(owner);
     page->move(topLeft);
     return RunModal(page);
-}
-
-void CResetPage::showEvent(QShowEvent* event) {
-    CAlertPage::showEvent(event);
-    // The page itself holds the focus at first, so no control shows a focus mark before the
-    // user tabs to it and Enter means the page's default.
-    if (focusWidget() == nullptr) {
-        setFocus(Qt::OtherFocusReason);
-    }
 }

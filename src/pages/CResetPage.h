@@ -59,8 +59,6 @@ public:
     controls::CApproButton* resetButton() const { return reset_; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QString title_;
     controls::CApproStatic* titleLabel_;

@@ -14,6 +14,26 @@
 
 #include "controls/CLinkStatic.h"
 
+// The visible window of class T, if any.
+template <typename T>
+T* Shown() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* page = qobject_cast<T*>(w); page != nullptr && page->isVisible()) {
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+// Ends every open dialog, so a test whose window never came fails instead of hanging.
+inline void RejectOpenDialogs() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) {
+            dialog->reject();
+        }
+    }
+}
+
 // Acts on the first visible T once its modal loop runs. When none shows up within 5 s every
 // open dialog is rejected, so the test fails instead of hanging.
 template <typename T>
@@ -28,21 +48,15 @@ public:
 
 private:
     void poll() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* page = qobject_cast<T*>(w); page != nullptr && page->isVisible()) {
-                timer_.stop();
-                acted_ = true;
-                act_(*page);
-                return;
-            }
+        if (T* page = Shown<T>()) {
+            timer_.stop();
+            acted_ = true;
+            act_(*page);
+            return;
         }
         if (deadline_.hasExpired()) {
             timer_.stop();
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) {
-                    dialog->reject();
-                }
-            }
+            RejectOpenDialogs();
         }
     }
 
@@ -51,17 +65,6 @@ private:
     QDeadlineTimer deadline_{5000};
     bool acted_ = false;
 };
-
-// The visible window of class T, if any.
-template <typename T>
-T* Shown() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* page = qobject_cast<T*>(w); page != nullptr && page->isVisible()) {
-            return page;
-        }
-    }
-    return nullptr;
-}
 
 // The active window of class T, if any: keys reach only the active window.
 template <typename T>
@@ -108,11 +111,7 @@ private:
         }
         if (deadline_.hasExpired()) {
             timer_.stop();
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) {
-                    dialog->reject();
-                }
-            }
+            RejectOpenDialogs();
         }
     }
 

@@ -2,7 +2,7 @@
 # Starts the real wizard in a real X window (Xvfb) inside a private network namespace, checks
 # the window geometry, presses START, walks to the LED help and back home through RESET, presses
 # the close button with the mouse, and saves screenshots.
-# Usage: real_window_test.sh ORB_WIZARD SCREENS_DIR
+# Usage: walk_test.sh ORB_WIZARD SCREENS_DIR
 set -euo pipefail
 wizard=$1
 screens=$2
