@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "device/DeviceCommandWorker.h"
+#include "discovery/AddressText.h"
 #include "discovery/DeviceSearch.h"
 #include "platform/LocalAddresses.h"
 
@@ -30,40 +31,6 @@ struct AccountOptions {
     std::optional<int> replyType;
     std::optional<std::int32_t> clockDelta;
 };
-
-std::optional<std::array<std::uint8_t, 4>> ParseIp(const QString& text) {
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4) {
-        return std::nullopt;
-    }
-    std::array<std::uint8_t, 4> ip{};
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        const uint value = parts[i].toUInt(&ok, 10);
-        if (!ok || value > 255 || parts[i].isEmpty() || parts[i].size() > 3) {
-            return std::nullopt;
-        }
-        ip[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
-    }
-    return ip;
-}
-
-std::optional<std::array<std::uint8_t, 6>> ParseMac(const QString& text) {
-    const QStringList parts = text.split(QLatin1Char(':'));
-    if (parts.size() != 6) {
-        return std::nullopt;
-    }
-    std::array<std::uint8_t, 6> mac{};
-    for (int i = 0; i < 6; ++i) {
-        bool ok = false;
-        const uint value = parts[i].toUInt(&ok, 16);
-        if (!ok || parts[i].size() != 2) {
-            return std::nullopt;
-        }
-        mac[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
-    }
-    return mac;
-}
 
 // Fills options from the arguments; on failure returns the one-line reason.
 QString Parse(const QStringList& args, AccountOptions& options) {
@@ -94,11 +61,11 @@ QString Parse(const QStringList& args, AccountOptions& options) {
             return QStringLiteral("missing %1").arg(name);
         }
     }
-    const auto ip = ParseIp(values.value("--ip"));
+    const auto ip = ParseIpv4Text(values.value("--ip"));
     if (!ip) {
         return QStringLiteral("bad IPv4 address: %1").arg(values.value("--ip"));
     }
-    const auto mac = ParseMac(values.value("--mac"));
+    const auto mac = ParseMacText(values.value("--mac"));
     if (!mac) {
         return QStringLiteral("bad MAC address (want xx:xx:xx:xx:xx:xx): %1")
             .arg(values.value("--mac"));
@@ -148,7 +115,7 @@ std::optional<QString> LearnRecord(AccountOptions& options, QTextStream& err) {
         std::unique_lock lock(mutex);
         ended.wait(lock, [&] { return done; });
     }
-    const UdpEndpoint* endpoint = search.EndpointAt(search.FindInterfaceByIp(options.ipText));
+    const auto endpoint = search.EndpointAt(search.FindInterfaceByIp(options.ipText));
     if (!endpoint || search.FindByMac(options.macText) < 0) {
         err << "orb-probe: no search record for " << options.ipText << " / " << options.macText
             << Qt::endl;

@@ -61,7 +61,7 @@ int RunSearchCommand(const QStringList& args) {
     const auto records = search.Records();
     QJsonArray array;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const UdpEndpoint* endpoint = search.EndpointAt(records[i].interfaceIndex());
+        const auto endpoint = search.EndpointAt(records[i].interfaceIndex());
         array.append(RecordObject(static_cast<int>(i), records[i],
                                   endpoint ? endpoint->localIp() : QString()));
     }

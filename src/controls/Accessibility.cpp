@@ -2,12 +2,17 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QPointer>
+
+#include <vector>
 
 #include "controls/CApproComboBox.h"
 #include "controls/CApproStatic.h"
 #include "controls/CBaseStatic.h"
 #include "controls/CHyperLink.h"
 #include "controls/CLinkStatic.h"
+#include "controls/CNvrHeaderCtrl.h"
+#include "controls/CNvrListCtrl.h"
 #include "controls/CStateButton.h"
 
 namespace controls {
@@ -141,6 +146,128 @@ private:
     CStateButton* button() const { return static_cast<CStateButton*>(widget()); }
 };
 
+// One row of the recorder list: a list item, checked while it holds the mark.
+class AccessibleNvrRow final : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    AccessibleNvrRow(CNvrListCtrl* list, int row) : list_(list), row_(row) {}
+
+    bool isValid() const override { return list_ != nullptr && row_ < list_->rowCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override {
+        return list_ != nullptr ? list_->window()->windowHandle() : nullptr;
+    }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(list_.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Name && isValid() ? list_->rowDescription(row_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QRect rect() const override {
+        if (!isValid()) {
+            return {};
+        }
+        const QRect first = list_->cellRect(row_, 0);
+        const QRect last = list_->cellRect(row_, CNvrHeaderCtrl::kColumnCount - 1);
+        const QRect row(first.topLeft(), last.bottomRight());
+        return QRect(list_->mapToGlobal(row.topLeft()), row.size());
+    }
+
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid()) {
+            s.invalid = true;
+            return s;
+        }
+        s.checkable = true;
+        s.checked = list_->isMarked(row_);
+        s.selectable = true;
+        s.selected = s.checked;
+        s.focusable = true;
+        s.focused = list_->hasFocus() && list_->focusRow() == row_;
+        const QRect shown =
+            list_->viewport()->geometry().translated(list_->viewport()->parentWidget()->pos());
+        s.offscreen = !shown.intersects(list_->cellRect(row_, 0));
+        return s;
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ActionInterface) {
+            return static_cast<QAccessibleActionInterface*>(this);
+        }
+        return nullptr;
+    }
+
+    QStringList actionNames() const override { return {toggleAction()}; }
+    void doAction(const QString& action) override {
+        if (action == toggleAction() && isValid()) {
+            list_->markRow(row_, true);
+            list_->scrollToRow(row_);
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<CNvrListCtrl> list_;
+    int row_;
+};
+
+// The recorder list: its rows are its children.
+class AccessibleNvrList final : public QAccessibleWidget {
+public:
+    explicit AccessibleNvrList(CNvrListCtrl* list) : QAccessibleWidget(list, QAccessible::List) {}
+    ~AccessibleNvrList() override {
+        for (QAccessible::Id id : rows_) {
+            QAccessible::deleteAccessibleInterface(id);
+        }
+    }
+
+    int childCount() const override { return list()->rowCount(); }
+
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount()) {
+            return nullptr;
+        }
+        // Made once per index and kept by Qt's cache, so tools see the same object each time.
+        while (static_cast<int>(rows_.size()) <= index) {
+            auto* row = new AccessibleNvrRow(list(), static_cast<int>(rows_.size()));
+            rows_.push_back(QAccessible::registerAccessibleInterface(row));
+        }
+        return QAccessible::accessibleInterface(rows_[static_cast<size_t>(index)]);
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child));
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            if (rows_[i] == id && static_cast<int>(i) < childCount()) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+
+    QAccessibleInterface* childAt(int x, int y) const override {
+        return child(list()->rowAt(list()->mapFromGlobal(QPoint(x, y))));
+    }
+
+    QAccessibleInterface* focusChild() const override {
+        return list()->hasFocus() ? child(list()->focusRow()) : nullptr;
+    }
+
+private:
+    CNvrListCtrl* list() const { return static_cast<CNvrListCtrl*>(widget()); }
+
+    mutable std::vector<QAccessible::Id> rows_;
+};
+
 template <typename T>
 bool Is(const QString& className) {
     return className == QLatin1String(T::staticMetaObject.className());
@@ -163,6 +290,9 @@ QAccessibleInterface* AccessibleControl(const QString& className, QObject* objec
     }
     if (Is<CStateButton>(className)) {
         return new AccessibleButton(static_cast<CStateButton*>(widget));
+    }
+    if (Is<CNvrListCtrl>(className)) {
+        return new AccessibleNvrList(static_cast<CNvrListCtrl*>(widget));
     }
     if (Is<CLinkStatic>(className) || Is<CHyperLink>(className)) {
         return new AccessibleText(widget, QAccessible::Link);

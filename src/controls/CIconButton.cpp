@@ -50,6 +50,17 @@ void CIconButton::drawFace(QPainter& painter, int state) {
     }
 }
 
+void CIconButton::drawCaption(QPainter& painter) {
+    if (icon_.isNull() || text().isEmpty()) {
+        CStateButton::drawCaption(painter);
+        return;
+    }
+    painter.setFont(captionFont());
+    painter.setPen(Qt::white);
+    painter.drawText(rect().adjusted(kIconLeft + kIconSize, 0, 0, 0),
+                     Qt::AlignCenter | Qt::TextSingleLine, text());
+}
+
 void CIconButton::drawGlyph(QPainter& painter, int state) {
     if (glyph_ == Glyph::None) {
         return;

@@ -26,6 +26,8 @@ public:
 
 protected:
     void drawFace(QPainter& painter, int state) override;
+    // Beside the icon, not under it.
+    void drawCaption(QPainter& painter) override;
 
 private:
     void drawGlyph(QPainter& painter, int state);

@@ -39,6 +39,7 @@ struct DeviceCommandWorker::CommandRun {
 DeviceCommandWorker::DeviceCommandWorker() : udp_(std::make_shared<UdpShared>()) {}
 
 DeviceCommandWorker::~DeviceCommandWorker() {
+    std::lock_guard control(controlMutex_);
     CloseClient();
     thread_.stop(kThreadWait);
     udp_->timer.cancel();
@@ -49,7 +50,64 @@ DeviceCommandWorker::~DeviceCommandWorker() {
     ForceStatus(*udp_, kCommandIdle);
 }
 
+QString DeviceCommandWorker::lastUdpUser() const {
+    std::lock_guard lock(dataMutex_);
+    return lastUdpUser_;
+}
+
+QString DeviceCommandWorker::lastUdpPassword() const {
+    std::lock_guard lock(dataMutex_);
+    return lastUdpPassword_;
+}
+
+QString DeviceCommandWorker::lastUdpNewPassword() const {
+    std::lock_guard lock(dataMutex_);
+    return lastUdpNewPassword_;
+}
+
+void DeviceCommandWorker::setLastUdpPassword(const QString& password) {
+    std::lock_guard lock(dataMutex_);
+    lastUdpPassword_ = password;
+}
+
+std::int32_t DeviceCommandWorker::code() const {
+    std::lock_guard lock(dataMutex_);
+    return code_;
+}
+
+CommandParams DeviceCommandWorker::params() const {
+    std::lock_guard lock(dataMutex_);
+    return params_;
+}
+
+void DeviceCommandWorker::setAvdevid(std::int32_t avdevid) {
+    std::lock_guard control(controlMutex_);
+    std::lock_guard lock(dataMutex_);
+    params_.avdevid = avdevid;
+}
+
+void DeviceCommandWorker::setSecurePort(int port) {
+    std::lock_guard control(controlMutex_);
+    securePort_ = port;
+}
+
+void DeviceCommandWorker::setUdpDestination(const QString& ip) {
+    std::lock_guard control(controlMutex_);
+    udpDestination_ = ip;
+}
+
+void DeviceCommandWorker::setUdpTimeoutMs(int ms) {
+    std::lock_guard control(controlMutex_);
+    udpTimeoutMs_ = ms;
+}
+
+void DeviceCommandWorker::setClock(std::uint32_t (*clock)()) {
+    std::lock_guard control(controlMutex_);
+    clock_ = clock;
+}
+
 bool DeviceCommandWorker::OpenUdpChannel(const QString& localIp) {
+    std::lock_guard control(controlMutex_);
     if (udpEndpoint_) {
         udpEndpoint_->Close();
         udpEndpoint_.reset();
@@ -68,12 +126,14 @@ bool DeviceCommandWorker::SendLoginCheck(const QString& user, const QString& pas
                                          const std::array<std::uint8_t, 4>& ip, std::uint16_t port,
                                          const std::array<std::uint8_t, 6>& mac, int replyType,
                                          std::int32_t clockDelta) {
+    std::lock_guard control(controlMutex_);
     if (udp_->status == kCommandIdle || !udpEndpoint_) {
         return false;
     }
     const AccountRequestTarget target{ip, mac, replyType, TimeStamp(clockDelta)};
-    const bool sent = SendUdp(
+    const bool sent = SendUdpLocked(
         BuildLoginCheck(static_cast<std::uint16_t>(udpSequence_), user, password, target), port);
+    std::lock_guard lock(dataMutex_);
     lastUdpUser_ = user;
     lastUdpPassword_ = password;
     return sent;
@@ -85,36 +145,37 @@ bool DeviceCommandWorker::SendPasswordChange(const QString& user, const QString&
                                              std::uint16_t port,
                                              const std::array<std::uint8_t, 6>& mac, int replyType,
                                              std::int32_t clockDelta) {
+    std::lock_guard control(controlMutex_);
     if (udp_->status == kCommandIdle || !udpEndpoint_) {
         return false;
     }
     const AccountRequestTarget target{ip, mac, replyType, TimeStamp(clockDelta)};
-    const bool sent = SendUdp(BuildPasswordChange(static_cast<std::uint16_t>(udpSequence_), user,
-                                                  password, newPassword, target),
-                              port);
+    const bool sent = SendUdpLocked(BuildPasswordChange(static_cast<std::uint16_t>(udpSequence_),
+                                                        user, password, newPassword, target),
+                                    port);
+    std::lock_guard lock(dataMutex_);
     lastUdpNewPassword_ = newPassword;
     return sent;
 }
 
-bool DeviceCommandWorker::SendUdp(const std::vector<std::uint8_t>& datagram, std::uint16_t port) {
-    // Running before the datagram leaves: a recorder on the same host can answer before
-    // sendto returns, and a reply is only taken while the status is 1.
-    const std::int32_t before = udp_->status;
-    std::uint64_t generation = 0;
+bool DeviceCommandWorker::SendUdpLocked(const std::vector<std::uint8_t>& datagram,
+                                        std::uint16_t port) {
+    UdpShared& shared = *udp_;
+    bool sent = false;
     {
-        std::lock_guard lock(udp_->timerMutex);
-        generation = BeginGeneration(*udp_, true);
-        // The timer belongs to the shared block, so the block outlives every expiry.
-        UdpShared* shared = udp_.get();
-        udp_->timer.start(std::chrono::milliseconds(udpTimeoutMs_), [shared, generation] {
-            SettleGeneration(*shared, generation, kCommandTimedOut);
-        });
-    }
-    const bool sent = udpEndpoint_->Send(datagram, udpDestination_, port);
-    if (!sent) {
-        std::lock_guard lock(udp_->timerMutex);
-        if (SettleGeneration(*udp_, generation, before)) {
-            udp_->timer.cancel();
+        // Held across sendto: a recorder on this host can answer before it returns, and a
+        // reply is only taken while the status is 1, so the handler waits here until the
+        // request is marked running. A send that fails has changed nothing: an earlier
+        // request keeps its timer, and its reply or time-out still settles it.
+        std::lock_guard lock(shared.timerMutex);
+        sent = udpEndpoint_->Send(datagram, udpDestination_, port);
+        if (sent) {
+            const std::uint64_t generation = BeginGeneration(shared, true);
+            // The timer belongs to the shared block, so the block outlives every expiry.
+            UdpShared* raw = &shared;
+            shared.timer.start(std::chrono::milliseconds(udpTimeoutMs_.load()), [raw, generation] {
+                SettleGeneration(*raw, generation, kCommandTimedOut);
+            });
         }
     }
     ++udpSequence_;
@@ -136,14 +197,10 @@ std::uint64_t DeviceCommandWorker::BeginGeneration(UdpShared& shared, bool udp) 
 }
 
 bool DeviceCommandWorker::SettleGeneration(UdpShared& shared, std::uint64_t generation,
-                                           std::int32_t outcome, int loginAccepted) {
+                                           std::int32_t outcome) {
     std::lock_guard lock(shared.resultMutex);
     if (generation != shared.generation || shared.status != kCommandRunning) {
         return false;
-    }
-    // The verdict is written before the status, which is what pollers look at first.
-    if (loginAccepted >= 0) {
-        shared.loginAccepted = loginAccepted;
     }
     shared.udpPending = false;
     shared.status = outcome;
@@ -160,9 +217,6 @@ void DeviceCommandWorker::HandleUdpReply(std::span<const std::uint8_t> datagram)
 }
 
 void DeviceCommandWorker::OnReply(UdpShared& shared, std::span<const std::uint8_t> datagram) {
-    if (shared.status != kCommandRunning) {
-        return;
-    }
     std::int32_t outcome = kCommandRunning;
     int loginAccepted = -1;
     const int opcode = datagram.size() >= 18 ? ReadWord(datagram, 4) : -1;
@@ -195,18 +249,22 @@ void DeviceCommandWorker::OnReply(UdpShared& shared, std::span<const std::uint8_
     if (outcome == kCommandRunning) {
         return;
     }
+    // The status is looked at only under the lock a send holds: a reply that beats sendto
+    // must see the request it answers.
     std::lock_guard lock(shared.timerMutex);
-    std::uint64_t generation = 0;
     {
         std::lock_guard results(shared.resultMutex);
-        if (!shared.udpPending) {
-            return;  // the status belongs to an HTTP command now
+        if (!shared.udpPending || shared.status != kCommandRunning) {
+            return;  // nothing waits for a datagram, or the status belongs to an HTTP command
         }
-        generation = shared.generation;
+        // The verdict is written before the status, which is what pollers look at first.
+        if (loginAccepted >= 0) {
+            shared.loginAccepted = loginAccepted;
+        }
+        shared.udpPending = false;
+        shared.status = outcome;
     }
-    if (SettleGeneration(shared, generation, outcome, loginAccepted)) {
-        shared.timer.cancel();
-    }
+    shared.timer.cancel();
 }
 
 // --- HTTP commands
@@ -220,7 +278,17 @@ void DeviceCommandWorker::CloseClient() {
 bool DeviceCommandWorker::StartCommand(const QString& host, int port, const QString& user,
                                        const QString& password, std::int32_t code, int timeoutMs,
                                        bool secure) {
-    code_ = code;
+    std::lock_guard control(controlMutex_);
+    return StartCommandLocked(host, port, user, password, code, timeoutMs, secure);
+}
+
+bool DeviceCommandWorker::StartCommandLocked(const QString& host, int port, const QString& user,
+                                             const QString& password, std::int32_t code,
+                                             int timeoutMs, bool secure) {
+    {
+        std::lock_guard lock(dataMutex_);
+        code_ = code;
+    }
     host_ = host;
     user_ = user;
     password_ = password;
@@ -259,10 +327,15 @@ bool DeviceCommandWorker::StartPlainCommand(const QString& host, int port, const
 }
 
 bool DeviceCommandWorker::StopCommand() {
+    std::lock_guard control(controlMutex_);
+    StopCommandLocked();
+    return true;
+}
+
+void DeviceCommandWorker::StopCommandLocked() {
     thread_.stop(kThreadWait);
     std::this_thread::sleep_for(kPause);
     CloseClient();
-    return true;
 }
 
 void DeviceCommandWorker::RunCommand(const std::shared_ptr<UdpShared>& shared,
@@ -345,15 +418,19 @@ QString DeviceCommandWorker::portalCookie() const {
     return udp_->results.portalCookie;
 }
 
-// --- start operations: each stores its parameters, then starts the command
+// --- start operations: each stores its parameters, then starts the command, in one turn
 
 bool DeviceCommandWorker::StartFormatDisk(const QString& host, int port, const QString& user,
                                           const QString& password, std::int32_t storageId,
                                           std::int32_t partition, std::int32_t fileSystem) {
-    params_.storageId = storageId;
-    params_.partition = partition;
-    params_.fileSystem = fileSystem;
-    return StartCommand(host, port, user, password, CMD_FORMAT_DISK, 6000, false);
+    std::lock_guard control(controlMutex_);
+    {
+        std::lock_guard lock(dataMutex_);
+        params_.storageId = storageId;
+        params_.partition = partition;
+        params_.fileSystem = fileSystem;
+    }
+    return StartCommandLocked(host, port, user, password, CMD_FORMAT_DISK, 6000, false);
 }
 
 bool DeviceCommandWorker::StartAddCamera(const QString& host, int port, const QString& user,
@@ -362,23 +439,31 @@ bool DeviceCommandWorker::StartAddCamera(const QString& host, int port, const QS
                                          const QString& hostid, std::int32_t protocoltype,
                                          const QString& account, const QString& pass,
                                          const QString& brand, const QString& product) {
-    params_.avdevid = avdevid;
-    params_.avdevname = avdevname;
-    params_.hostname = hostname;
-    params_.hostid = hostid;
-    params_.protocol = 1;
-    params_.protocoltype = protocoltype;
-    params_.account = account;
-    params_.pass = pass;
-    params_.brand = brand;
-    params_.product = product;
-    return StartCommand(host, port, user, password, CMD_ADD_CAMERA, 6000, false);
+    std::lock_guard control(controlMutex_);
+    {
+        std::lock_guard lock(dataMutex_);
+        params_.avdevid = avdevid;
+        params_.avdevname = avdevname;
+        params_.hostname = hostname;
+        params_.hostid = hostid;
+        params_.protocol = 1;
+        params_.protocoltype = protocoltype;
+        params_.account = account;
+        params_.pass = pass;
+        params_.brand = brand;
+        params_.product = product;
+    }
+    return StartCommandLocked(host, port, user, password, CMD_ADD_CAMERA, 6000, false);
 }
 
 bool DeviceCommandWorker::StartSetNubraRegStatus(const QString& host, int port, const QString& user,
                                                  const QString& password) {
-    params_.regStatus = 1;
-    return StartCommand(host, port, user, password, CMD_SET_NUBRA_REG_STATUS, 15000, false);
+    std::lock_guard control(controlMutex_);
+    {
+        std::lock_guard lock(dataMutex_);
+        params_.regStatus = 1;
+    }
+    return StartCommandLocked(host, port, user, password, CMD_SET_NUBRA_REG_STATUS, 15000, false);
 }
 
 bool DeviceCommandWorker::StartGetNubraPortal(const QString& host, int port, const QString& user,
@@ -389,9 +474,13 @@ bool DeviceCommandWorker::StartGetNubraPortal(const QString& host, int port, con
 bool DeviceCommandWorker::StartSetNubraRegInfo(const QString& host, int port, const QString& user,
                                                const QString& password, const QString& email,
                                                const QString& accountPassword) {
-    params_.email = email;
-    params_.password = accountPassword;
-    return StartCommand(host, port, user, password, CMD_SET_NUBRA_REG_INFO, 15000, true);
+    std::lock_guard control(controlMutex_);
+    {
+        std::lock_guard lock(dataMutex_);
+        params_.email = email;
+        params_.password = accountPassword;
+    }
+    return StartCommandLocked(host, port, user, password, CMD_SET_NUBRA_REG_INFO, 15000, true);
 }
 
 bool DeviceCommandWorker::StartNubraDiscovery(const QString& host, int port, const QString& user,
@@ -402,23 +491,32 @@ bool DeviceCommandWorker::StartNubraDiscovery(const QString& host, int port, con
 bool DeviceCommandWorker::StartSetCameraAdminPassword(const QString& host, int port,
                                                       const QString& user, const QString& password,
                                                       const QString& newPassword) {
-    StopCommand();
-    params_.newAdminPassword = newPassword;
-    return StartCommand(host, port, user, password, CMD_SET_CAMERA_ADMIN_PASSWORD, 30000, false);
+    std::lock_guard control(controlMutex_);
+    StopCommandLocked();
+    {
+        std::lock_guard lock(dataMutex_);
+        params_.newAdminPassword = newPassword;
+    }
+    return StartCommandLocked(host, port, user, password, CMD_SET_CAMERA_ADMIN_PASSWORD, 30000,
+                              false);
 }
 
 bool DeviceCommandWorker::StartChangeCameraPassword(
     const QString& host, int port, const QString& user, const QString& password,
     const QString& camHost, const QString& camProtocol, const QString& camProtocolType,
     const QString& camUser, const QString& camOldPassword, const QString& camNewPassword) {
-    StopCommand();
-    params_.camHost = camHost;
-    params_.camProtocol = camProtocol;
-    params_.camProtocolType = camProtocolType;
-    params_.camUser = camUser;
-    params_.camOldPassword = camOldPassword;
-    params_.camNewPassword = camNewPassword;
-    return StartCommand(host, port, user, password, CMD_CHANGE_CAMERA_PASSWORD, 30000, true);
+    std::lock_guard control(controlMutex_);
+    StopCommandLocked();
+    {
+        std::lock_guard lock(dataMutex_);
+        params_.camHost = camHost;
+        params_.camProtocol = camProtocol;
+        params_.camProtocolType = camProtocolType;
+        params_.camUser = camUser;
+        params_.camOldPassword = camOldPassword;
+        params_.camNewPassword = camNewPassword;
+    }
+    return StartCommandLocked(host, port, user, password, CMD_CHANGE_CAMERA_PASSWORD, 30000, true);
 }
 
 bool DeviceCommandWorker::StartDetectCamera(const QString& host, int port, const QString& user,
@@ -426,14 +524,18 @@ bool DeviceCommandWorker::StartDetectCamera(const QString& host, int port, const
                                             const QString& camUser, const QString& camPassword,
                                             const QString& camProtocol, const QString& camBrand,
                                             const QString& camProduct) {
-    StopCommand();
-    params_.camHost = camHost;
-    params_.camUser = camUser;
-    params_.camPassword = camPassword;
-    params_.camProtocol = camProtocol;
-    params_.camBrand = camBrand;
-    params_.camProduct = camProduct;
-    return StartCommand(host, port, user, password, CMD_DETECT_CAMERA, 30000, true);
+    std::lock_guard control(controlMutex_);
+    StopCommandLocked();
+    {
+        std::lock_guard lock(dataMutex_);
+        params_.camHost = camHost;
+        params_.camUser = camUser;
+        params_.camPassword = camPassword;
+        params_.camProtocol = camProtocol;
+        params_.camBrand = camBrand;
+        params_.camProduct = camProduct;
+    }
+    return StartCommandLocked(host, port, user, password, CMD_DETECT_CAMERA, 30000, true);
 }
 
 void DeviceCommandWorker::StorePortalCaller(const QString& portalHost, const QString& client,
@@ -445,8 +547,8 @@ void DeviceCommandWorker::StorePortalCaller(const QString& portalHost, const QSt
 }
 
 // The portal is asked over HTTPS on 443 without credentials; the form carries the account.
-bool DeviceCommandWorker::StartPortalCommand(std::int32_t code) {
-    return StartCommand(params_.portalHost, 443, QString(), QString(), code, 15000, true);
+bool DeviceCommandWorker::StartPortalCommandLocked(std::int32_t code) {
+    return StartCommandLocked(params_.portalHost, 443, QString(), QString(), code, 15000, true);
 }
 
 bool DeviceCommandWorker::StartPortalSignUp(const QString& portalHost, const QString& client,
@@ -454,31 +556,43 @@ bool DeviceCommandWorker::StartPortalSignUp(const QString& portalHost, const QSt
                                             const QString& email, const QString& password,
                                             const QString& passwordVerify, const QString& nameFirst,
                                             const QString& nameLast) {
-    StorePortalCaller(portalHost, client, wizardVersion, lang);
-    params_.email = email;
-    params_.password = password;
-    params_.passwordVerify = passwordVerify;
-    params_.nameFirst = nameFirst;
-    params_.nameLast = nameLast;
-    return StartPortalCommand(CMD_PORTAL_SIGNUP);
+    std::lock_guard control(controlMutex_);
+    {
+        std::lock_guard lock(dataMutex_);
+        StorePortalCaller(portalHost, client, wizardVersion, lang);
+        params_.email = email;
+        params_.password = password;
+        params_.passwordVerify = passwordVerify;
+        params_.nameFirst = nameFirst;
+        params_.nameLast = nameLast;
+    }
+    return StartPortalCommandLocked(CMD_PORTAL_SIGNUP);
 }
 
 bool DeviceCommandWorker::StartPortalSignIn(const QString& portalHost, const QString& client,
                                             const QString& wizardVersion, const QString& lang,
                                             const QString& email, const QString& password) {
-    StorePortalCaller(portalHost, client, wizardVersion, lang);
-    params_.email = email;
-    params_.password = password;
-    return StartPortalCommand(CMD_PORTAL_SIGNIN);
+    std::lock_guard control(controlMutex_);
+    {
+        std::lock_guard lock(dataMutex_);
+        StorePortalCaller(portalHost, client, wizardVersion, lang);
+        params_.email = email;
+        params_.password = password;
+    }
+    return StartPortalCommandLocked(CMD_PORTAL_SIGNIN);
 }
 
 bool DeviceCommandWorker::StartPortalBind(const QString& portalHost, const QString& client,
                                           const QString& wizardVersion, const QString& lang,
                                           const QString& nubraNo, const QString& password,
                                           const QString& dfp) {
-    StorePortalCaller(portalHost, client, wizardVersion, lang);
-    params_.nubraNo = nubraNo;
-    params_.password = password;
-    params_.dfp = dfp;
-    return StartPortalCommand(CMD_PORTAL_BIND);
+    std::lock_guard control(controlMutex_);
+    {
+        std::lock_guard lock(dataMutex_);
+        StorePortalCaller(portalHost, client, wizardVersion, lang);
+        params_.nubraNo = nubraNo;
+        params_.password = password;
+        params_.dfp = dfp;
+    }
+    return StartPortalCommandLocked(CMD_PORTAL_BIND);
 }

@@ -88,6 +88,8 @@ struct CommandResults {
 // pages start it and poll status(). HTTP commands and the datagram account requests share the
 // status word. Each run has its own HTTP client and results, which it hands over only while it
 // is still the latest request, so a run that ends late can never overwrite a newer one.
+// Page workers and the host's storage worker call it at the same time: the start, stop, send
+// and set operations take turns, and every getter returns a copy.
 class DeviceCommandWorker final {
 public:
     static constexpr std::uint16_t kUdpPort = 62976;
@@ -101,12 +103,14 @@ public:
 
     std::int32_t status() const { return udp_->status.load(); }
     std::int32_t loginAccepted() const { return udp_->loginAccepted.load(); }
-    std::int32_t udpSequence() const { return udpSequence_; }
-    int udpTimeoutMs() const { return udpTimeoutMs_; }
+    std::int32_t udpSequence() const { return udpSequence_.load(); }
+    int udpTimeoutMs() const { return udpTimeoutMs_.load(); }
     bool udpTimerPending() const { return udp_->timer.pending(); }
-    const QString& lastUdpUser() const { return lastUdpUser_; }
-    const QString& lastUdpPassword() const { return lastUdpPassword_; }
-    const QString& lastUdpNewPassword() const { return lastUdpNewPassword_; }
+    QString lastUdpUser() const;
+    QString lastUdpPassword() const;
+    QString lastUdpNewPassword() const;
+    // The password page keeps the confirmed new password as the one to send from now on.
+    void setLastUdpPassword(const QString& password);
 
     // Replaces the endpoint by one bound to localIp; status becomes 2 when it opened, else 0.
     bool OpenUdpChannel(const QString& localIp);
@@ -134,7 +138,7 @@ public:
                         std::int32_t avdevid, const QString& avdevname, const QString& hostname,
                         const QString& hostid, std::int32_t protocoltype, const QString& account,
                         const QString& pass, const QString& brand, const QString& product);
-    void setAvdevid(std::int32_t avdevid) { params_.avdevid = avdevid; }  // then 2011
+    void setAvdevid(std::int32_t avdevid);  // then 2011
     bool StartSetNubraRegStatus(const QString& host, int port, const QString& user,
                                 const QString& password);
     bool StartGetNubraPortal(const QString& host, int port, const QString& user,
@@ -173,21 +177,21 @@ public:
     std::int32_t pollStatus() const;
     std::int32_t errCount() const;
     QString portalCookie() const;
-    std::int32_t code() const { return code_; }
-    const CommandParams& params() const { return params_; }
+    std::int32_t code() const;
+    CommandParams params() const;
 
     // Where secure commands connect; tests use a port of their own.
-    void setSecurePort(int port) { securePort_ = port; }
+    void setSecurePort(int port);
 
     // What the endpoint's receive thread calls for every datagram; public so tests can inject.
     void HandleUdpReply(std::span<const std::uint8_t> datagram);
 
     // Where requests go; the recorder is named inside the datagram, so this is the limited
     // broadcast address except in tests that stay on the loopback.
-    void setUdpDestination(const QString& ip) { udpDestination_ = ip; }
-    void setUdpTimeoutMs(int ms) { udpTimeoutMs_ = ms; }
+    void setUdpDestination(const QString& ip);
+    void setUdpTimeoutMs(int ms);
     // The time source of the long header, seconds since 1970; tests fix it.
-    void setClock(std::uint32_t (*clock)()) { clock_ = clock; }
+    void setClock(std::uint32_t (*clock)());
 
 private:
     struct CommandRun;
@@ -198,7 +202,8 @@ private:
         std::atomic<std::int32_t> status{kCommandIdle};
         std::atomic<std::int32_t> loginAccepted{0};
         // Arming the timer for a new request and disarming it for a settled one are serialised,
-        // so a reply to one request never disarms the timer of the next.
+        // so a reply to one request never disarms the timer of the next. A datagram send holds
+        // it, so a reply that beats sendto waits until its request is marked running.
         std::mutex timerMutex;
         platform::OneShotTimer timer;
 
@@ -216,21 +221,27 @@ private:
     // Makes a new generation with status 1 and returns it.
     static std::uint64_t BeginGeneration(UdpShared& shared, bool udp);
     // Sets the status when generation is still the latest and its request still runs.
-    static bool SettleGeneration(UdpShared& shared, std::uint64_t generation, std::int32_t outcome,
-                                 int loginAccepted = -1);
+    static bool SettleGeneration(UdpShared& shared, std::uint64_t generation, std::int32_t outcome);
     static void OnReply(UdpShared& shared, std::span<const std::uint8_t> datagram);
     static void RunCommand(const std::shared_ptr<UdpShared>& shared,
                            const std::shared_ptr<CommandRun>& run);
-    bool SendUdp(const std::vector<std::uint8_t>& datagram, std::uint16_t port);
+    // The ...Locked operations expect controlMutex_ to be held.
+    bool SendUdpLocked(const std::vector<std::uint8_t>& datagram, std::uint16_t port);
+    bool StartCommandLocked(const QString& host, int port, const QString& user,
+                            const QString& password, std::int32_t code, int timeoutMs, bool secure);
+    void StopCommandLocked();
     std::uint32_t TimeStamp(std::int32_t clockDelta) const;
     void CloseClient();
+    // Under both locks.
     void StorePortalCaller(const QString& portalHost, const QString& client,
                            const QString& wizardVersion, const QString& lang);
-    bool StartPortalCommand(std::int32_t code);
+    bool StartPortalCommandLocked(std::int32_t code);
 
     std::shared_ptr<UdpShared> udp_;
-    std::int32_t code_ = 0;
-    CommandParams params_;
+
+    // Held for the whole of every control call, waits for an older run included. Never taken
+    // by the worker, receive or timer threads, so holding it while they are waited for is safe.
+    std::mutex controlMutex_;
     QString host_;
     QString user_;
     QString password_;
@@ -238,12 +249,18 @@ private:
     int securePort_ = 443;
     std::shared_ptr<CommandRun> run_;
     platform::WorkerThread thread_;
-    int udpTimeoutMs_ = 3000;
-    QString lastUdpUser_;
-    QString lastUdpPassword_;
-    QString lastUdpNewPassword_;
-    std::int32_t udpSequence_ = 0;
     std::unique_ptr<UdpEndpoint> udpEndpoint_;
     QString udpDestination_ = QStringLiteral("255.255.255.255");
     std::uint32_t (*clock_)() = nullptr;
+    std::atomic<std::int32_t> udpSequence_{0};
+    std::atomic<int> udpTimeoutMs_{3000};
+
+    // What the getters copy out. Written under both locks and read under either, so a getter
+    // never waits for a start that is waiting for an older run.
+    mutable std::mutex dataMutex_;
+    std::int32_t code_ = 0;
+    CommandParams params_;
+    QString lastUdpUser_;
+    QString lastUdpPassword_;
+    QString lastUdpNewPassword_;
 };

@@ -1,20 +1,309 @@
 #include "pages/CNvrSearchDlg.h"
 
+#include <QFontMetricsF>
+#include <QTimerEvent>
+
+#include <cmath>
+
+#include "controls/CApproButton.h"
+#include "controls/CApproStatic.h"
+#include "controls/CBaseStatic2.h"
+#include "controls/CIconButton.h"
+#include "controls/CLinkStatic.h"
+#include "controls/CListCtrlVScrollbar.h"
+#include "controls/CLoadingStatic.h"
+#include "controls/CNvrListCtrl.h"
+#include "discovery/DeviceSearch.h"
 #include "pages/PageLooks.h"
 #include "pages/PageRegistry.h"
+#include "shell/CInterDialog.h"
+#include "shell/FlowTrace.h"
+#include "shell/LanguagePack.h"
 #include "shell/Messages.h"
+#include "shell/OverlayKinds.h"
 
 namespace {
 
 [[maybe_unused]] const bool kRegistered = RegisterPageClass<CNvrSearchDlg>(7);
 
+const QString kModel = QStringLiteral("ORB-780Z");
+const QString kNoAddress = QStringLiteral("0.0.0.0");
+const QString kNoMac = QStringLiteral("xxxxxxxxxxxxxxxx");
+
+// Positions below the description, whose height H follows its text.
+constexpr int kRescanRight = 782;
+constexpr int kRescanTop = 133;
+constexpr int kRescanPadding = 41;
+constexpr int kRescanHeight = 30;
+constexpr std::array<int, 4> kRescanPictures{4018, 4015, 4015, 4015};
+constexpr int kRescanIcon = 3055;
+constexpr QRect kList(80, 168, 688, 220);  // top relative to H
+constexpr QRect kScrollBar(768, 168, 14, 220);
+constexpr int kAnimationLeft = 130;
+constexpr int kAnimationWidth = 730 - 130;
+constexpr int kAnimationCentre = 110;  // below the list top
+constexpr int kAnimationHalf = 30;
+constexpr int kNoDeviceCentreX = 429;
+constexpr int kNoDeviceTop = 95;  // below the list top
+constexpr int kNoDeviceWidth = 600;
+constexpr int kNoDeviceHeight = 30;
+constexpr int kNoDeviceSize = 14;
+constexpr QColor kAccent(42, 169, 209);
+constexpr int kNotFoundLeft = 76;
+constexpr int kNotFoundTop = 418;
+constexpr int kNotFoundWidth = 640;
+constexpr int kNotFoundHeight = 30;
+constexpr int kNotFoundSize = 14;
+constexpr QColor kNotFoundColour(99, 101, 102);
+constexpr int kNotFoundIcon = 4012;
+constexpr int kAnimationPeriodMs = 200;
+
 }  // namespace
 
-CNvrSearchDlg::CNvrSearchDlg(CInterDialog& host) : CPageBase(host, PageLookOf(7)) {
+CNvrSearchDlg::CNvrSearchDlg(CInterDialog& host)
+    : CPageBase(host, PageLookOf(7)), task_(windowId()) {
     setObjectName(QStringLiteral("CNvrSearchDlg"));
+    rescan_ = new controls::CIconButton(kRescanId, this);
+    rescan_->setObjectName(QStringLiteral("id1035"));
+    rescan_->LoadStateImages(kRescanPictures);
+    rescan_->LoadIconImage(kRescanIcon);
+    connect(rescan_, &QAbstractButton::clicked, this, [this] { rescan(); });
+
+    list_ = new controls::CNvrListCtrl(this, windowId());
+    list_->setObjectName(QStringLiteral("id1030"));
+
+    animation_ = new controls::CLoadingStatic(this);
+    animation_->setObjectName(QStringLiteral("searching"));
+    animation_->hide();
+
+    noDevice_ = new controls::CApproStatic(this);
+    noDevice_->setObjectName(QStringLiteral("noDevice"));
+    noDevice_->useVerdana(kNoDeviceSize);
+    noDevice_->setTextColor(kAccent);
+    noDevice_->setAlignment(controls::CApproStatic::Align::Centre);
+    noDevice_->setVerticalCentre(true);
+    noDevice_->hide();
+
+    notFound_ = new controls::CLinkStatic(this, overlay::kNoDevice);
+    notFound_->setObjectName(QStringLiteral("notFound"));
+    notFound_->setTextFont(kNotFoundSize, false);
+    notFound_->setColor(kNotFoundColour);
+    notFound_->setIcon(kNotFoundIcon);
+
+    if (nextButton()) {
+        nextButton()->setEnabled(false);
+    }
+    retranslate();
+    firstSearch_.start(static_cast<int>(kFirstSearchDelay.count()), this);
+}
+
+CNvrSearchDlg::~CNvrSearchDlg() {
+    stopSearch();
+}
+
+void CNvrSearchDlg::retranslate() {
+    CPageBase::retranslate();
+    if (rescan_ == nullptr) {
+        return;  // the base's own call, before the page's controls exist
+    }
+    rescan_->setText(shell::LookupText(u"Rescan", u"Rescan"));
+    rescan_->setAccessibleName(rescan_->text());
+    animation_->setCaption(shell::LookupText(u"Searching device", u"Searching device"));
+    animation_->setAccessibleName(animation_->caption());
+    noDevice_->setText(shell::LookupText(u"No device found!", u"No device found!"));
+    noDevice_->setAccessibleName(noDevice_->text());
+    notFound_->setText(shell::LookupText(u"nvrsearch_06", u"Can not find your NVR"));
+    notFound_->setAccessibleName(notFound_->text());
+    list_->retranslate();
+    place();
+}
+
+void CNvrSearchDlg::place() {
+    const QRect body = bodyGeometry();
+    const int h = body.height();
+    const int rescanWidth =
+        static_cast<int>(
+            std::ceil(QFontMetricsF(rescan_->captionFont()).horizontalAdvance(rescan_->text()))) +
+        kRescanPadding;
+    rescan_->setGeometry(kRescanRight - rescanWidth, h + kRescanTop, rescanWidth, kRescanHeight);
+    const QRect list = kList.translated(0, h);
+    list_->setGeometry(list);
+    list_->scrollBar()->setGeometry(kScrollBar.translated(0, h));
+    animation_->setGeometry(kAnimationLeft, list.top() + kAnimationCentre - kAnimationHalf,
+                            kAnimationWidth, 2 * kAnimationHalf);
+    noDevice_->setGeometry(kNoDeviceCentreX - kNoDeviceWidth / 2, list.top() + kNoDeviceTop,
+                           kNoDeviceWidth, kNoDeviceHeight);
+    notFound_->setGeometry(kNotFoundLeft, h + kNotFoundTop, kNotFoundWidth, kNotFoundHeight);
+}
+
+void CNvrSearchDlg::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != firstSearch_.timerId()) {
+        CPageBase::timerEvent(event);
+        return;
+    }
+    firstSearch_.stop();
+    rescan();
+}
+
+void CNvrSearchDlg::setSearching(bool searching) {
+    // Pressed look while disabled: the buttons stay where the eye expects them, greyed.
+    closeButton()->setEnabled(!searching);
+    if (backButton()) {
+        backButton()->setEnabled(!searching);
+    }
+    rescan_->setEnabled(!searching);
+    if (searching) {
+        if (nextButton()) {
+            nextButton()->setEnabled(false);
+        }
+        noDevice_->hide();
+        animation_->show();
+        animation_->start(kAnimationPeriodMs);
+    } else {
+        animation_->stop();
+        animation_->hide();
+    }
+}
+
+void CNvrSearchDlg::rescan() {
+    list_->clearRows();
+    busy_ = true;
+    setSearching(true);
+    if (task_.running()) {
+        return;  // the running search reports to this page when it ends
+    }
+    std::shared_ptr<DeviceSearch> search = host().search();
+    if (!search || !task_.start([search, page = this](PageTask::Control& control) {
+            RunSearch(control, search, page);
+        })) {
+        busy_ = false;
+        setSearching(false);
+    }
+}
+
+std::vector<CNvrSearchDlg::Row> CNvrSearchDlg::ListedRows(const DeviceSearch& search,
+                                                          const PageTask::Control* control) {
+    std::vector<Row> rows;
+    const std::vector<DiscoveredDevice> records = search.Records();
+    for (const DiscoveredDevice& record : records) {
+        if (control && !control->running()) {
+            break;
+        }
+        if (record.unique() && record.ModelName() == kModel && record.IpText() != kNoAddress) {
+            rows.push_back({record.IpText(), record.MacText()});
+        }
+    }
+    return rows;
+}
+
+// Runs on the page's task thread. `page` is only ever used inside calls posted to the page,
+// which are dropped once it is gone.
+void CNvrSearchDlg::RunSearch(PageTask::Control& control,
+                              const std::shared_ptr<DeviceSearch>& search, CNvrSearchDlg* page) {
+    if (control.running()) {
+        control.post([page] { page->list_->clearRows(); });
+        search->Search();
+        for (int i = 0;
+             i < kChecks && control.running() && search->state() == DeviceSearch::Searching; ++i) {
+            control.pause(kCheckInterval);
+        }
+        const bool finished = search->state() == DeviceSearch::Finished;
+        std::vector<Row> rows = finished ? ListedRows(*search, &control) : std::vector<Row>{};
+        control.post(
+            [page, finished, rows = std::move(rows)] { page->showResults(finished, rows); });
+        control.pause(kSettlePause);
+    }
+    control.post([page] { page->searchEnded(); });
+}
+
+void CNvrSearchDlg::showResults(bool finished, const std::vector<Row>& rows) {
+    if (!finished) {
+        return;  // a failed or unfinished search shows nothing
+    }
+    animation_->stop();
+    animation_->hide();
+    for (const Row& row : rows) {
+        list_->addRow(row.ip, row.mac);
+    }
+    if (rows.empty()) {
+        noDevice_->show();
+        return;
+    }
+    list_->markRow(0, false);
+    if (nextButton()) {
+        nextButton()->setEnabled(true);
+    }
+}
+
+void CNvrSearchDlg::searchEnded() {
+    setSearching(false);
+    if (nextButton()) {
+        nextButton()->setEnabled(list_->firstMarkedRow() >= 0);
+    }
+    list_->update();
+    busy_ = false;
+    qCDebug(lcFlow, "recorder search ended: %d rows", list_->rowCount());
+}
+
+void CNvrSearchDlg::stopSearch() {
+    task_.stop();
 }
 
 void CNvrSearchDlg::onNext() {
+    const int row = list_->firstMarkedRow();
+    if (task_.running() || row < 0) {
+        return;
+    }
+    chosenIp_ = list_->ipText(row);
+    chosenMac_ = list_->macText(row);
+    WizardSession& session = host().session();
+    session.setRecorderIp(chosenIp_);
+    session.setRecorderMac(chosenMac_);
+    const DeviceSearch* search = host().search().get();
+    const int record = search ? search->FindByMac(chosenMac_) : -1;
+    session.recorderPort = record >= 0 ? search->Port(record) : 0;
+    session.replyType = search ? search->ReplyTypeOf(chosenMac_) : 0;
+    session.clockDelta = search ? search->ClockDeltaOf(chosenMac_) : 0;
+    session.setAdminUser(QStringLiteral("admin"));
+    stopSearch();
     postToHost(msg::kStartLoginProbe);
     navigate(msg::kNext);
+}
+
+void CNvrSearchDlg::onBack() {
+    stopSearch();
+    navigate(msg::kBack);
+}
+
+void CNvrSearchDlg::onClose() {
+    animation_->stop();
+    CPageBase::onClose();
+}
+
+QString CNvrSearchDlg::macForHelp() const {
+    const int row = list_->firstMarkedRow();
+    if (row < 0) {
+        return kNoMac;
+    }
+    return list_->macText(row).remove(QLatin1Char(':')).toUpper();
+}
+
+void CNvrSearchDlg::messageEvent(platform::WindowMessageEvent& event) {
+    switch (event.message()) {
+        case msg::kRowMarked:
+            if (nextButton()) {
+                nextButton()->setEnabled(true);
+                nextButton()->setDown(false);
+            }
+            break;
+        case msg::kShowOverlay: {
+            overlay::OverlayData data;
+            data.macText = macForHelp();
+            showOverlay(static_cast<int>(event.wParam()), data);
+            break;
+        }
+        default:
+            CPageBase::messageEvent(event);
+            break;
+    }
 }

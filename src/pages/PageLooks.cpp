@@ -10,6 +10,8 @@ namespace {
 constexpr QRect kRequirementBodyRect(78, 385, 770 - 78, 450 - 385);
 constexpr QRect kLedLinkRect(76, 376, 770 - 76, 455 - 376);
 constexpr int kLedLinkIcon = 3059;
+constexpr QRect kSelectionBodyRect(77, 122, 780 - 77, 179 - 122);
+constexpr QColor kSelectionBodyColour(0x63, 0x65, 0x66);
 
 // clang-format off
 constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
@@ -37,7 +39,10 @@ constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
          .bodyRect = kLedLinkRect, .bodyKind = BodyKind::Link,
          .bodyIcon = kLedLinkIcon, .bodyLinkKind = overlay::kLedRed}},
     {7, {.backgroundId = 3001, .step = 5,  // CNvrSearchDlg
-         .titleKey = u"nvrsearch_01", .titleFallback = u"Select your NVR device"}},
+         .titleKey = u"nvrsearch_01", .titleFallback = u"Select your NVR device",
+         .bodyKey = u"nvrsearch_02",
+         .bodyFallback = u"Select your NVR from the list, then click <br>\"Next\"</br>. If you have multiple NVRs, you can identify them by the MAC ID printed on the label on the bottom of the device.",
+         .bodyRect = kSelectionBodyRect, .bodyColour = kSelectionBodyColour, .bodyGrows = true}},
     {8, {.backgroundId = 5008, .step = 6,  // CNvrPwdDlg
          .titleKey = u"nvrpwd_01", .titleFallback = u"Secure your NVR"}},
     {9, {.backgroundId = 5009, .step = 7,  // CNvrTimeZoneDlg

@@ -23,6 +23,10 @@ protected:
             messageEvent(static_cast<WindowMessageEvent&>(*e));
             return true;
         }
+        if (e->type() == WindowCallEvent::type()) {
+            static_cast<WindowCallEvent&>(*e).run();
+            return true;
+        }
         return QtBase::event(e);
     }
 

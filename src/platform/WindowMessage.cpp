@@ -5,6 +5,7 @@
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -34,6 +35,14 @@ QEvent::Type WindowMessageEvent::type() {
     return kType;
 }
 
+WindowCallEvent::WindowCallEvent(std::function<void()> call)
+    : QEvent(type()), call_(std::move(call)) {}
+
+QEvent::Type WindowCallEvent::type() {
+    static const auto kType = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return kType;
+}
+
 WindowRegistration::WindowRegistration(QObject* window) : id_(Table().nextId.fetch_add(1)) {
     std::lock_guard lock(Table().mutex);
     Table().windows.emplace(id_, window);
@@ -54,6 +63,16 @@ bool PostMessage(WindowId target, std::uint32_t message, std::intptr_t wParam,
     // Queued while the table is locked: the window cannot be destroyed in between, and Qt drops
     // events still queued for an object when it is destroyed.
     QCoreApplication::postEvent(it->second, new WindowMessageEvent(message, wParam, lParam));
+    return true;
+}
+
+bool PostCall(WindowId target, std::function<void()> call) {
+    std::lock_guard lock(Table().mutex);
+    auto it = Table().windows.find(target);
+    if (it == Table().windows.end()) {
+        return false;
+    }
+    QCoreApplication::postEvent(it->second, new WindowCallEvent(std::move(call)));
     return true;
 }
 

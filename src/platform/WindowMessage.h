@@ -4,6 +4,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 
 // windows.h defines these names as macros.
 #ifdef PostMessage
@@ -38,6 +39,23 @@ private:
     std::intptr_t result_ = 0;
 };
 
+// A function queued to run on a window's thread; see PostCall.
+class WindowCallEvent final : public QEvent {
+public:
+    explicit WindowCallEvent(std::function<void()> call);
+
+    static QEvent::Type type();
+
+    void run() const {
+        if (call_) {
+            call_();
+        }
+    }
+
+private:
+    std::function<void()> call_;
+};
+
 // Gives a QObject a WindowId for as long as this member lives. Declare it as a member of the
 // window so it is unregistered before the QObject base is torn down.
 class WindowRegistration final {
@@ -58,6 +76,11 @@ private:
 // window no longer exists.
 bool PostMessage(WindowId target, std::uint32_t message, std::intptr_t wParam = 0,
                  std::intptr_t lParam = 0);
+
+// Queues `call` to run on the window's thread while it still exists; callable from any thread,
+// ordered with the window's messages. The call is dropped with the window, so it may touch the
+// window itself. Returns false when the window is gone.
+bool PostCall(WindowId target, std::function<void()> call);
 
 // Delivers a message at once and returns the receiver's result. Only on the receiver's thread.
 std::intptr_t SendMessage(QObject* target, std::uint32_t message, std::intptr_t wParam = 0,

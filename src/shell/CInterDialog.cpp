@@ -1,5 +1,7 @@
 #include "shell/CInterDialog.h"
 
+#include "device/DeviceCommandWorker.h"
+#include "discovery/DeviceSearch.h"
 #include "pages/CPageBase.h"
 #include "pages/PageRegistry.h"
 #include "platform/WindowMessage.h"
@@ -15,6 +17,14 @@ CInterDialog::CInterDialog(QWidget* outer)
     setObjectName(QStringLiteral("CInterDialog"));
     setWindowTitle(QStringLiteral("Setup Wizard"));
     setFixedSize(shape::kHostSize);
+    setServices(std::make_shared<DeviceSearch>(), std::make_shared<DeviceCommandWorker>());
+}
+
+void CInterDialog::setServices(std::shared_ptr<DeviceSearch> search,
+                               std::shared_ptr<DeviceCommandWorker> worker) {
+    search_ = std::move(search);
+    worker_ = std::move(worker);
+    loginProbe_.setSender(LoginProbe::DatagramSender(search_, worker_));
 }
 
 CInterDialog::~CInterDialog() {
@@ -102,7 +112,8 @@ void CInterDialog::messageEvent(platform::WindowMessageEvent& event) {
             break;
         }
         case msg::kStartLoginProbe:
-            loginProbe_.start(session_->recorderIp(), session_->recorderMac());
+            loginProbe_.start({session_->recorderIp(), session_->recorderMac(),
+                               session_->replyType.load(), session_->clockDelta.load()});
             break;
         case msg::kStorageWorker:
             if (event.wParam() == 0) {

@@ -13,6 +13,8 @@
 #include "shell/WizardSession.h"
 
 class CPageBase;
+class DeviceCommandWorker;
+class DeviceSearch;
 
 // The page host: the wizard window the user sees. Shows one page at a time and keeps what
 // must outlive a page.
@@ -35,6 +37,13 @@ public:
     CPageBase* currentPage() const;
 
     WizardSession& session() { return *session_; }
+    // The discovery service and the command worker of the whole run. Shared: a page worker or
+    // a probe that the host stopped waiting for keeps them alive.
+    const std::shared_ptr<DeviceSearch>& search() const { return search_; }
+    const std::shared_ptr<DeviceCommandWorker>& commandWorker() const { return worker_; }
+    // Replaces both (tests point the search at the loopback); before any page uses them.
+    void setServices(std::shared_ptr<DeviceSearch> search,
+                     std::shared_ptr<DeviceCommandWorker> worker);
     LoginProbe& loginProbe() { return loginProbe_; }
     StorageWorker& storageWorker() { return storageWorker_; }
 
@@ -64,6 +73,8 @@ private:
     std::array<std::unique_ptr<CPageBase>, 13> slots_;
     int currentPage_ = 1;
     std::unique_ptr<WizardSession> session_ = std::make_unique<WizardSession>();
+    std::shared_ptr<DeviceSearch> search_;
+    std::shared_ptr<DeviceCommandWorker> worker_;
     LoginProbe loginProbe_;
     StorageWorker storageWorker_;
     PageFactory factory_;

@@ -1,5 +1,7 @@
 #include "shell/LoginProbe.h"
 
+#include "device/DeviceCommandWorker.h"
+#include "discovery/DeviceSearch.h"
 #include "shell/Messages.h"
 
 LoginProbe::LoginProbe(std::chrono::milliseconds stopWait) : worker_(stopWait) {}
@@ -12,22 +14,41 @@ LoginProbe::~LoginProbe() {
     worker_.abandon();
 }
 
-void LoginProbe::start(const QString& recorderIp, const QString& recorderMac) {
+LoginProbe::Sender LoginProbe::DatagramSender(std::shared_ptr<const DeviceSearch> search,
+                                              std::shared_ptr<DeviceCommandWorker> worker) {
+    return [search = std::move(search), worker = std::move(worker)](
+               const RecorderTarget& target, const std::atomic<std::int32_t>& run) {
+        if (!search || !worker) {
+            return ProbeOutcome::NotSent;
+        }
+        // A datagram that did not leave is as good as one that was never answered.
+        if (StartLoginCheck(*search, *worker, target, QStringLiteral("admin"), QString()) !=
+            AccountStart::Sent) {
+            return ProbeOutcome::NotSent;
+        }
+        const std::int32_t status = WaitForAccountReply(*worker, run, kPollInterval, kPolls);
+        if (status == kCommandDone && worker->loginAccepted() == 1) {
+            return ProbeOutcome::Accepted;
+        }
+        return status == kCommandTimedOut ? ProbeOutcome::TimedOut : ProbeOutcome::Refused;
+    };
+}
+
+void LoginProbe::start(const RecorderTarget& target) {
     auto shared = shared_;
     Sender sender = sender_;
-    const bool started =
-        worker_.start([shared, sender, recorderIp, recorderMac](
-                          const auto& run) { Run(shared, run, sender, recorderIp, recorderMac); },
-                      [&shared](const auto& run) {
-                          // The new run owns the words from now on; an older one that ends late is
-                          // ignored. They read "running" before the page that waits on them can be
-                          // made.
-                          std::lock_guard lock(shared->verdictMutex);
-                          shared->current = run;
-                          shared->words.open.store(0);
-                          shared->words.locked.store(1);
-                          shared->words.busy.store(1);
-                      });
+    const bool started = worker_.start(
+        [shared, sender, target](const auto& run) { Run(shared, run, sender, target); },
+        [&shared](const auto& run) {
+            // The new run owns the words from now on; an older one that ends late is
+            // ignored. They read "running" before the page that waits on them can be
+            // made.
+            std::lock_guard lock(shared->verdictMutex);
+            shared->current = run;
+            shared->words.open.store(0);
+            shared->words.locked.store(1);
+            shared->words.busy.store(1);
+        });
     if (!started) {
         // No thread, no datagram: counts as an unreachable recorder.
         std::lock_guard lock(shared->verdictMutex);
@@ -40,11 +61,11 @@ void LoginProbe::start(const QString& recorderIp, const QString& recorderMac) {
 
 void LoginProbe::Run(const std::shared_ptr<Shared>& shared,
                      const std::shared_ptr<platform::RestartableWorker::RunFlag>& run,
-                     const Sender& sender, const QString& ip, const QString& mac) {
+                     const Sender& sender, const RecorderTarget& target) {
     LoginProbeWords& words = shared->words;
     ProbeOutcome outcome = ProbeOutcome::NotSent;
     if (run->load() != 0) {
-        outcome = sender ? sender(ip, mac, *run) : ProbeOutcome::NotSent;
+        outcome = sender ? sender(target, *run) : ProbeOutcome::NotSent;
     }
 
     std::lock_guard lock(shared->verdictMutex);

@@ -11,6 +11,10 @@
 
 #include "platform/RestartableWorker.h"
 #include "platform/WindowMessage.h"
+#include "shell/RecorderAccount.h"
+
+class DeviceCommandWorker;
+class DeviceSearch;
 
 // The verdict words the password page reads. Open and Locked are never both 1 once a probe
 // has ended.
@@ -32,9 +36,18 @@ enum class ProbeOutcome {
 // password, and leaves the verdict in LoginProbeWords.
 class LoginProbe final {
 public:
-    // Sends the check for recorderIp/recorderMac and waits for its end while `run` is set.
-    using Sender = std::function<ProbeOutcome(const QString& recorderIp, const QString& recorderMac,
+    // Sends the check to the recorder and waits for its end while `run` is set.
+    using Sender = std::function<ProbeOutcome(const RecorderTarget& target,
                                               const std::atomic<std::int32_t>& run)>;
+
+    static constexpr std::chrono::milliseconds kPollInterval{50};
+    static constexpr int kPolls = 128;
+
+    // The real check: "admin" with an empty password as a datagram through `worker`, on the
+    // interface where `search` saw the recorder. The probe thread shares both, so they outlive
+    // a host that does not wait for it.
+    static Sender DatagramSender(std::shared_ptr<const DeviceSearch> search,
+                                 std::shared_ptr<DeviceCommandWorker> worker);
 
     explicit LoginProbe(std::chrono::milliseconds stopWait = std::chrono::milliseconds(3000));
     ~LoginProbe();
@@ -47,9 +60,13 @@ public:
     void setNoticeTarget(platform::WindowId page) { shared_->noticeTarget.store(page); }
 
     // Stops a running probe (bounded) and starts a new one.
-    void start(const QString& recorderIp, const QString& recorderMac);
+    void start(const RecorderTarget& target);
 
     const LoginProbeWords& words() const { return shared_->words; }
+    // The same words for a thread that may outlive the host.
+    std::shared_ptr<const LoginProbeWords> sharedWords() const {
+        return {shared_, &shared_->words};
+    }
     bool threadExists() const { return worker_.exists(); }
 
 private:
@@ -62,7 +79,7 @@ private:
 
     static void Run(const std::shared_ptr<Shared>& shared,
                     const std::shared_ptr<platform::RestartableWorker::RunFlag>& run,
-                    const Sender& sender, const QString& ip, const QString& mac);
+                    const Sender& sender, const RecorderTarget& target);
 
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
     Sender sender_;

@@ -11,6 +11,7 @@ inline constexpr std::uint32_t kNavigate = kUser + 100;          // 1124
 inline constexpr std::uint32_t kShowOverlay = kUser + 101;       // 1125, wParam = overlay kind
 inline constexpr std::uint32_t kLatched = kUser + 103;           // 1127, check 4 / radio value
 inline constexpr std::uint32_t kLanguageChosen = kUser + 105;    // 1129, wParam = index
+inline constexpr std::uint32_t kRowMarked = kUser + 113;         // 1137, from the recorder list
 inline constexpr std::uint32_t kMoved = kUser + 115;             // 1139, wParam = x, lParam = y
 inline constexpr std::uint32_t kHyperLinkClicked = kUser + 116;  // 1140
 inline constexpr std::uint32_t kStartLoginProbe = kUser + 122;   // 1146

@@ -2,10 +2,10 @@
 
 namespace shape {
 
-QRegion RoundedRegion(QSize size) {
+QRegion RoundedRegion(QSize size, int corner) {
     const int w = size.width();
     const int h = size.height();
-    const int d = kCornerEllipse;
+    const int d = corner;
     QRegion region(d / 2, 0, w - d, h);
     region += QRegion(0, d / 2, w, h - d);
     region += QRegion(0, 0, d, d, QRegion::Ellipse);

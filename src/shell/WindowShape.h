@@ -10,7 +10,8 @@ inline constexpr QSize kOuterSize{874, 654};
 inline constexpr int kHostInset = 7;
 inline constexpr int kCornerEllipse = 6;
 
-// The host's rounded outline: a rectangle with corner ellipses of kCornerEllipse pixels.
-QRegion RoundedRegion(QSize size);
+// A rectangle whose corners are cut by ellipses of `corner` pixels; the host's outline by
+// default.
+QRegion RoundedRegion(QSize size, int corner = kCornerEllipse);
 
 }  // namespace shape

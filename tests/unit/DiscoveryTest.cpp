@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -70,21 +72,6 @@ struct FakeRecorder {
     platform::UdpSocket socket;
     FakeRecorder() { EXPECT_TRUE(socket.open(QStringLiteral("127.0.0.1"), 1 << 16)); }
     std::uint16_t port() const { return socket.localPort(); }
-};
-
-struct Signal {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool raised = false;
-    void raise() {
-        std::lock_guard lock(mutex);
-        raised = true;
-        changed.notify_all();
-    }
-    bool waitFor(std::chrono::milliseconds bound) {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, bound, [this] { return raised; });
-    }
 };
 
 }  // namespace

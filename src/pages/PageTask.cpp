@@ -1,0 +1,72 @@
+#include "pages/PageTask.h"
+
+#include <QWidget>
+
+#include <utility>
+
+#include "pages/CWaitingPage.h"
+
+bool PageTask::Control::pause(std::chrono::milliseconds duration) {
+    std::unique_lock lock(mutex_);
+    wake_.wait_for(lock, duration, [this] { return run_.load() == 0; });
+    return run_.load() != 0;
+}
+
+void PageTask::Control::post(std::function<void()> call) const {
+    platform::PostCall(page_, std::move(call));
+}
+
+void PageTask::Control::requestStop() {
+    {
+        std::lock_guard lock(mutex_);
+        run_.store(0);
+    }
+    wake_.notify_all();
+}
+
+PageTask::PageTask(platform::WindowId page, std::chrono::milliseconds stopWait)
+    : page_(page), stopWait_(stopWait), control_(std::shared_ptr<Control>(new Control(page))) {}
+
+PageTask::~PageTask() {
+    stop();
+}
+
+bool PageTask::start(Body body) {
+    if (thread_.exists()) {
+        if (!thread_.finished()) {
+            return false;
+        }
+        thread_.waitFor(std::chrono::milliseconds(0));
+    }
+    // A fresh block for every job: an abandoned one keeps writing only to its own.
+    auto control = std::shared_ptr<Control>(new Control(page_));
+    control->run_.store(1);
+    control->busy_.store(1);
+    // In place before the job runs, so the job may ask this task about itself.
+    std::shared_ptr<Control> previous = std::exchange(control_, control);
+    const bool started = thread_.start([control, body = std::move(body)] {
+        body(*control);
+        control->run_.store(0);
+        control->busy_.store(0);
+    });
+    if (!started) {
+        control_ = std::move(previous);
+    }
+    return started;
+}
+
+bool PageTask::stop() {
+    control_->requestStop();
+    return thread_.stop(stopWait_);
+}
+
+bool PageTask::running() const {
+    return thread_.exists() && !thread_.finished();
+}
+
+void PageTask::showWaiting(QWidget* page, int waitTicks, int mode) const {
+    // The overlay reads the busy word of this job; the block stays alive while it runs.
+    const std::shared_ptr<Control> control = control_;
+    CWaitingPage waiting(page, control->busy_, waitTicks, page->mapToGlobal(QPoint(0, 0)), mode);
+    waiting.exec();
+}

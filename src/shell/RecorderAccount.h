@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+
+class DeviceCommandWorker;
+class DeviceSearch;
+
+// The chosen recorder as a datagram account request addresses it.
+struct RecorderTarget {
+    QString ip;   // dotted IPv4 text, as the search spells it
+    QString mac;  // lower-case, colon-separated
+    std::int32_t replyType = 0;
+    std::int32_t clockDelta = 0;
+};
+
+// How the start of an account request went.
+enum class AccountStart {
+    Sent,
+    NotStarted,  // bad address text, no search record or interface, no channel
+    SendFailed,  // the channel opened but the datagram did not leave
+};
+
+// Open the channel on the interface the recorder answered on, then send the request. The
+// password travels as typed; checks belong to the caller.
+AccountStart StartLoginCheck(const DeviceSearch& search, DeviceCommandWorker& worker,
+                             const RecorderTarget& target, const QString& user,
+                             const QString& password);
+AccountStart StartPasswordChange(const DeviceSearch& search, DeviceCommandWorker& worker,
+                                 const RecorderTarget& target, const QString& user,
+                                 const QString& currentPassword, const QString& newPassword);
+
+// Polls the worker every `interval`, at most `polls` times, while `run` is set and the request
+// is still running; returns the status it ended with.
+std::int32_t WaitForAccountReply(const DeviceCommandWorker& worker,
+                                 const std::atomic<std::int32_t>& run,
+                                 std::chrono::milliseconds interval, int polls);

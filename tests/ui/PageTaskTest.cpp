@@ -1,0 +1,127 @@
+#include <QApplication>
+#include <QThread>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include "../unit/TestSupport.h"
+#include "pages/PageTask.h"
+#include "platform/MessageWindow.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+using Page = platform::MessageWindow<QWidget>;
+
+// A gate a job waits at until the test opens it.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    void release() {
+        std::lock_guard lock(mutex);
+        open = true;
+        opened.notify_all();
+    }
+    void wait() {
+        std::unique_lock lock(mutex);
+        opened.wait(lock, [this] { return open; });
+    }
+};
+
+}  // namespace
+
+TEST(PageTask, FlagsReadOneBeforeTheJobAndBusyClearsAfterItsResults) {
+    Page page;
+    PageTask task(page.windowId());
+    auto result = std::make_shared<TaskResult<int>>();
+    std::atomic<int> seenRun{-1};
+    std::atomic<int> seenBusy{-1};
+    Gate gate;
+    ASSERT_TRUE(task.start([&, result](PageTask::Control& control) {
+        seenRun = control.running() ? 1 : 0;
+        seenBusy = task.busy() ? 1 : 0;
+        gate.wait();
+        result->set(42);
+    }));
+    EXPECT_TRUE(task.busy());
+    EXPECT_TRUE(task.running());
+    EXPECT_FALSE(task.start([](PageTask::Control&) {})) << "one job at a time";
+    gate.release();
+    ASSERT_TRUE(WaitUntil([&] { return !task.busy(); }));
+    EXPECT_EQ(result->get(), 42) << "final once busy reads 0";
+    EXPECT_EQ(seenRun.load(), 1);
+    EXPECT_EQ(seenBusy.load(), 1);
+    ASSERT_TRUE(WaitUntil([&] { return !task.running(); }));
+    EXPECT_TRUE(task.start([](PageTask::Control&) {})) << "a finished job makes room";
+}
+
+TEST(PageTask, StopWakesAPausingJob) {
+    Page page;
+    PageTask task(page.windowId(), 20s);
+    std::atomic<bool> woke{false};
+    std::atomic<bool> pausing{false};
+    ASSERT_TRUE(task.start([&](PageTask::Control& control) {
+        pausing = true;
+        woke = !control.pause(10min);
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return pausing.load(); }));
+    EXPECT_TRUE(task.stop());
+    EXPECT_TRUE(woke.load());
+    EXPECT_FALSE(task.busy());
+}
+
+TEST(PageTask, AnAbandonedJobNeverClearsTheBusyWordOfTheNextOne) {
+    Page page;
+    PageTask task(page.windowId(), 10ms);
+    Gate first;
+    Gate second;
+    std::atomic<bool> firstEnded{false};
+    ASSERT_TRUE(task.start([&](PageTask::Control&) {
+        first.wait();  // deaf to the stop
+        firstEnded = true;
+    }));
+    EXPECT_FALSE(task.stop()) << "abandoned after its bound";
+    ASSERT_TRUE(task.start([&](PageTask::Control&) { second.wait(); }));
+    first.release();
+    ASSERT_TRUE(WaitUntil([&] { return firstEnded.load(); }));
+    EXPECT_TRUE(task.busy()) << "the new job still runs";
+    second.release();
+    ASSERT_TRUE(WaitUntil([&] { return !task.busy(); }));
+}
+
+TEST(PageTask, CallsReachThePageOnItsThreadInOrderAndDieWithIt) {
+    auto page = std::make_unique<Page>();
+    PageTask task(page->windowId());
+    std::vector<int> order;
+    bool onGuiThread = true;
+    std::atomic<bool> posted{false};
+    QThread* gui = QThread::currentThread();
+    ASSERT_TRUE(task.start([&](PageTask::Control& control) {
+        for (int i = 0; i < 3; ++i) {
+            control.post([&, i] {
+                onGuiThread = onGuiThread && QThread::currentThread() == gui;
+                order.push_back(i);
+            });
+        }
+        posted = true;
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return order.size() == 3; }));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(onGuiThread);
+
+    Gate gate;
+    std::atomic<bool> late{false};
+    ASSERT_TRUE(WaitUntil([&] { return !task.running(); }));
+    PageTask orphan(page->windowId(), 10ms);
+    ASSERT_TRUE(orphan.start([&](PageTask::Control& control) {
+        gate.wait();
+        control.post([&] { late = true; });
+    }));
+    page.reset();
+    gate.release();
+    ASSERT_TRUE(WaitUntil([&] { return !orphan.busy(); }));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(late.load()) << "a call for a page that is gone is dropped";
+}
