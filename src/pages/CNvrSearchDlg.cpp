@@ -224,6 +224,8 @@ void CNvrSearchDlg::showResults(bool finished, const std::vector<Row>& rows) {
     animation_->hide();
     for (const Row& row : rows) {
         list_->addRow(row.ip, row.mac);
+        qCDebug(lcFlow, "recorder row %d: %s %s", list_->rowCount(), qUtf8Printable(row.ip),
+                qUtf8Printable(row.mac));
     }
     if (rows.empty()) {
         noDevice_->show();

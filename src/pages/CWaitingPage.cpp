@@ -24,7 +24,13 @@ CWaitingPage::CWaitingPage(QWidget* parent, const std::atomic<std::int32_t>& bus
     setFixedSize(width, kHeight);
     move(origin.x() + kPageCentre.x() - width / 2, origin.y() + kPageCentre.y());
     setMask(shape::RoundedRegion(size(), kCornerEllipse));
-    setWindowOpacity(kOpacity / 255.0);
+    // What shows through is painted here from a picture of the window beneath, so the box
+    // looks the same with or without a compositing window manager.
+    if (QWidget* under = parent != nullptr ? parent->window() : nullptr) {
+        const QPixmap shot = under->grab(QRect(under->mapFromGlobal(pos()), size()));
+        beneath_ = shot.toImage().convertToFormat(QImage::Format_RGB32);
+        beneath_.setDevicePixelRatio(shot.devicePixelRatio());
+    }
     for (int i = 0; i < kFrameCount; ++i) {
         frames_[i] = controls::ResourcePicture(kFirstFrameId + i,
                                                controls::ResourcePicture::DeviceRatioOf(*this));
@@ -81,18 +87,31 @@ void CWaitingPage::reject() {
 }
 
 void CWaitingPage::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    controls::ResourcePicture& frame = frames_[static_cast<size_t>(frame_)];
-    if (!frame.isNull()) {
-        painter.drawImage(kSpinnerRect, frame.image(painter));
+    // The box as a layered window would show it: black, spinner and text together at the
+    // constant alpha over what lies beneath.
+    const qreal ratio = devicePixelRatioF();
+    QImage layer(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(ratio);
+    layer.fill(Qt::black);
+    {
+        QPainter box(&layer);
+        box.setRenderHint(QPainter::Antialiasing);
+        box.setRenderHint(QPainter::TextAntialiasing);
+        box.setRenderHint(QPainter::SmoothPixmapTransform);
+        controls::ResourcePicture& frame = frames_[static_cast<size_t>(frame_)];
+        if (!frame.isNull()) {
+            box.drawImage(kSpinnerRect, frame.image(box));
+        }
+        const QFont font = controls::UiFont(kTextSize);
+        box.setFont(font);
+        box.setPen(kTextColor);
+        const QRectF text(kTextLeft, kTextTop, width() - kTextLeft, QFontMetricsF(font).height());
+        box.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_);
     }
-    const QFont font = controls::UiFont(kTextSize);
-    painter.setFont(font);
-    painter.setPen(kTextColor);
-    const QRectF text(kTextLeft, kTextTop, width() - kTextLeft, QFontMetricsF(font).height());
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_);
+    QPainter painter(this);
+    if (!beneath_.isNull()) {
+        painter.drawImage(rect(), beneath_);
+    }
+    painter.setOpacity(kOpacity / 255.0);
+    painter.drawImage(rect(), layer);
 }

@@ -3,6 +3,7 @@
 #include <QBasicTimer>
 #include <QColor>
 #include <QDialog>
+#include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -70,6 +71,7 @@ private:
     const int waitTicks_;
     QString text_;
     std::array<controls::ResourcePicture, kFrameCount> frames_;
+    QImage beneath_;  // the window under the box, as it looked when the box opened
     QBasicTimer timer_;
     int tick_ = 0;
     int frame_ = 0;

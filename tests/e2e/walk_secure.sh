@@ -6,7 +6,10 @@
 #           and Back from page 9 asks the recorder again, which now has a password.
 #   verify: a recorder with a password; a wrong one first, then the right one; then back to
 #           page 7, the recorder falls silent, and the probe's time-out brings the notice.
-# Usage: walk_secure.sh ORB_WIZARD ORB_SIM SCREENS_DIR create|verify
+#   choose: two recorders of the model (one answering twice) and one of another model; the
+#           second row is chosen with its radio mark; back on page 7 only the other model
+#           answers, and Next during the search does nothing.
+# Usage: walk_secure.sh ORB_WIZARD ORB_SIM SCREENS_DIR create|verify|choose
 set -euo pipefail
 wizard=$1
 sim=$2
@@ -19,6 +22,7 @@ start_display
 case $mode in
     create) start_wizard "$wizard" "$sim" ;;
     verify) start_wizard "$wizard" "$sim" "$here/scenarios/locked.json" ;;
+    choose) start_wizard "$wizard" "$sim" "$here/scenarios/two-recorders.json" ;;
     *) fail "unknown walk '$mode'" ;;
 esac
 find_windows
@@ -42,7 +46,11 @@ for page in 3 4 5 6 7; do
 done
 wait_trace "page 7 shown: CNvrSearchDlg"
 shot "$mode-07-searching"
-wait_trace "recorder search ended: 1 rows"
+if [[ $mode == choose ]]; then
+    wait_trace "recorder search ended: 2 rows"
+else
+    wait_trace "recorder search ended: 1 rows"
+fi
 shot "$mode-07-listed"
 
 # The search request, to the limited broadcast address: FD FD, sequence 0, opcode A1, target
@@ -67,10 +75,36 @@ if [[ $mode == create ]]; then
     wait_trace "side page 4 closed"
 fi
 
+if [[ $mode == choose ]]; then
+    # The recorder with the password, wherever it was listed: its radio mark in column 1
+    # (80 + 4 + 60 + 40 - 12, the rows below the 34-pixel header, 44 pixels each).
+    row=$(grep -oE 'recorder row [0-9]+: 10\.77\.0\.11 ' "$wizard_log" | grep -oE '[0-9]+:' | tr -d :)
+    [[ -n $row ]] || fail "10.77.0.11 was not listed"
+    click 171 $((225 + 34 + (row - 1) * 44 + 24))
+    mac=001c2a780e02
+    shot "$mode-07-second"
+fi
+
 next
 wait_trace "page 8 shown: CNvrPwdDlg"
 journal_wait "$(request 0xA3)"
-if [[ $mode == create ]]; then
+if [[ $mode == choose ]]; then
+    wait_trace "password page mode: verify"
+    wait_settled
+    shot "$mode-08"
+    back
+    wait_trace "page 7 shown: CNvrSearchDlg" 2
+    sim_ctl 10.77.0.10 silentUdp=1
+    sim_ctl 10.77.0.11 silentUdp=1
+    # The search starts half a second after the page; Next while it runs does nothing.
+    journal_wait "$search_request" 2
+    next
+    wait_trace "recorder search ended: 0 rows"
+    e2e_trace_seen "page 8 shown: CNvrPwdDlg" 2 && fail "Next during the search left page 7"
+    shot "$mode-07-no-device"
+    back
+    wait_trace "page 6 shown" 2
+elif [[ $mode == create ]]; then
     journal_wait "$(answer 0xA3)"
     wait_trace "password page mode: create"
     wait_settled
@@ -79,7 +113,11 @@ if [[ $mode == create ]]; then
     key Tab
     type_text "$password"
     shot "$mode-08-typed"
+    opened=$(e2e_trace_count "waiting overlay open")
     key Return
+    # The request leaves half a second after the overlay opens.
+    wait_trace "waiting overlay open" $((opened + 1))
+    shot "$mode-08-waiting"
     wait_trace "page 9 shown: CNvrTimeZoneDlg"
     journal_wait "$(request 0xA4)"
     journal_wait "$(answer 0xA4)"

@@ -34,12 +34,20 @@ constexpr std::array<std::uint8_t, 4> kOfficeIp{10, 77, 0, 11};
 
 class FindAndSecure : public ::testing::Test, public HostFixture {
 protected:
+    // The host does not wait for its probe; the test does, so no thread outlives it.
+    void TearDown() override {
+        EXPECT_TRUE(WaitUntil([&] { return host->loginProbe().words().busy.load() == 0; }, 10000));
+    }
+
     void useRecorders(std::vector<Bytes> replies, std::chrono::milliseconds timeout = 150ms) {
         recorders = std::make_unique<RecorderStandIn>(std::move(replies));
         worker = std::make_shared<DeviceCommandWorker>();
         worker->setUdpDestination(QStringLiteral("127.0.0.1"));
         worker->setUdpTimeoutMs(400);
         host->setServices(recorders->search(timeout), worker);
+        // Nothing here answers a login check; tests that need a verdict set their own.
+        host->loginProbe().setSender(
+            [](const RecorderTarget&, const auto&) { return ProbeOutcome::Refused; });
     }
 
     void goTo(int id) {
@@ -170,6 +178,7 @@ TEST_F(FindAndSecure, BackDuringASearchLeavesAtOnce) {
     handler.start();
     page->onBack();
     const qint64 gap = handler.elapsed();
+    RecordProperty("backHandlerMs", static_cast<int>(gap));
     ASSERT_TRUE(WaitUntil([&] { return host->currentPageId() == 6; }));
     EXPECT_LT(gap, 400) << "the search thread's waits must wake when it is stopped";
 }

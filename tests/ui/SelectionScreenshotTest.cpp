@@ -27,13 +27,12 @@ TEST(Screenshots, SelectionListWaitingAndHelpInEnglishAndJapanese) {
             QImage shot = widget.grab().toImage();
             EXPECT_EQ(shot.size(), widget.size() * ratio) << name.toStdString();
             if (auto* waiting = qobject_cast<CWaitingPage*>(&widget)) {
-                // As it looks over a white page: its constant alpha and its corners applied.
+                // Its corners as the window's mask cuts them.
                 QImage canvas(shot.size(), QImage::Format_RGB32);
                 canvas.setDevicePixelRatio(shot.devicePixelRatio());
                 canvas.fill(Qt::white);
                 QPainter painter(&canvas);
                 painter.setClipRegion(waiting->mask());
-                painter.setOpacity(waiting->windowOpacity());
                 painter.drawImage(0, 0, shot);
                 shot = canvas;
             }
@@ -42,9 +41,17 @@ TEST(Screenshots, SelectionListWaitingAndHelpInEnglishAndJapanese) {
         };
 
         const std::atomic<std::int32_t> busy{1};
-        CWaitingPage waiting(nullptr, busy, 10, {});
+        QWidget page;  // a white page beneath
+        page.setAutoFillBackground(true);
+        QPalette white = page.palette();
+        white.setColor(QPalette::Window, Qt::white);
+        page.setPalette(white);
+        page.setGeometry(0, 0, 860, 640);
+        page.show();
+        const QPoint origin = page.mapToGlobal(QPoint(0, 0));
+        CWaitingPage waiting(&page, busy, 10, origin);
         save(waiting, QStringLiteral("waiting"));
-        CWaitingPage formatting(nullptr, busy, 10, {}, 0);
+        CWaitingPage formatting(&page, busy, 10, origin, 0);
         save(formatting, QStringLiteral("formatting"));
 
         QWidget host;

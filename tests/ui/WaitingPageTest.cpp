@@ -53,7 +53,6 @@ TEST(WaitingPage, SizesItselfByItsTextAndSitsInThePagesLowerHalf) {
         EXPECT_NEAR(page.width(), advance + 113, 1.0);
         EXPECT_EQ(page.height(), 86);
         EXPECT_EQ(page.pos(), QPoint(origin.x() + 430 - page.width() / 2, origin.y() + 275));
-        EXPECT_NEAR(page.windowOpacity() * 255, 180, 0.5);
         // Corners cut by 15 x 15 ellipses.
         const QRegion mask = page.mask();
         const int w = page.width();
@@ -111,4 +110,22 @@ TEST(WaitingPage, StepsTheSpinnerEachTickAndOnlyTheTickLimitEndsAStuckWait) {
         EXPECT_EQ(ticks[i].frame, (i + 1) % 8) << "tick " << i << "; wraps after eight";
     }
     EXPECT_EQ(page.tick(), 9);
+}
+
+TEST(WaitingPage, ShowsThePageBeneathThroughItsConstantAlpha) {
+    QWidget under;
+    under.setAutoFillBackground(true);
+    QPalette white = under.palette();
+    white.setColor(QPalette::Window, Qt::white);
+    under.setPalette(white);
+    under.setGeometry(0, 0, 860, 640);
+    under.show();
+    const std::atomic<std::int32_t> busy{1};
+    CWaitingPage page(&under, busy, 120, under.mapToGlobal(QPoint(0, 0)));
+    page.show();
+    const QImage shot = page.grab().toImage();
+    // Black at 180 of 255 over white, where neither spinner nor text is drawn.
+    const QColor box = shot.pixelColor(QPoint(8, 43) * shot.devicePixelRatio());
+    EXPECT_NEAR(box.red(), 255 - 180, 3);
+    EXPECT_EQ(box.red(), box.blue());
 }
