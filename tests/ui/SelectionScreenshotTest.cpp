@@ -41,13 +41,7 @@ TEST(Screenshots, SelectionListWaitingAndHelpInEnglishAndJapanese) {
         };
 
         const std::atomic<std::int32_t> busy{1};
-        QWidget page;  // a white page beneath
-        page.setAutoFillBackground(true);
-        QPalette white = page.palette();
-        white.setColor(QPalette::Window, Qt::white);
-        page.setPalette(white);
-        page.setGeometry(0, 0, 860, 640);
-        page.show();
+        WhitePage page;
         const QPoint origin = page.mapToGlobal(QPoint(0, 0));
         CWaitingPage waiting(&page, busy, 10, origin);
         save(waiting, QStringLiteral("waiting"));

@@ -64,3 +64,16 @@ public:
 private:
     ScopedTempFolder temp_;
 };
+
+// A shown, plain white page of the wizard's size, for what is drawn over a page.
+class WhitePage : public QWidget {
+public:
+    WhitePage() {
+        setAutoFillBackground(true);
+        QPalette white = palette();
+        white.setColor(QPalette::Window, Qt::white);
+        setPalette(white);
+        setGeometry(0, 0, 860, 640);
+        show();
+    }
+};

@@ -113,13 +113,7 @@ TEST(WaitingPage, StepsTheSpinnerEachTickAndOnlyTheTickLimitEndsAStuckWait) {
 }
 
 TEST(WaitingPage, ShowsThePageBeneathThroughItsConstantAlpha) {
-    QWidget under;
-    under.setAutoFillBackground(true);
-    QPalette white = under.palette();
-    white.setColor(QPalette::Window, Qt::white);
-    under.setPalette(white);
-    under.setGeometry(0, 0, 860, 640);
-    under.show();
+    WhitePage under;
     const std::atomic<std::int32_t> busy{1};
     CWaitingPage page(&under, busy, 120, under.mapToGlobal(QPoint(0, 0)));
     page.show();
