@@ -373,11 +373,9 @@ CNvrPwdDlg::ApplyResult CNvrPwdDlg::Apply(PageTask::Control& control,
     if (start != AccountStart::Sent) {
         return ApplyResult::NotStarted;
     }
-    std::int32_t status = worker->status();
-    for (int i = 0; i < kApplyPolls && control.running() && status == kCommandRunning; ++i) {
-        control.pause(kApplyPoll);
-        status = worker->status();
-    }
+    const std::int32_t status = WaitForAccountReply(
+        *worker, [&control](auto interval) { return control.pause(interval); }, kApplyPoll,
+        kApplyPolls);
     if (create) {
         if (status != kCommandDone) {
             return ApplyResult::SetFailed;
@@ -420,10 +418,6 @@ void CNvrPwdDlg::applied(ApplyResult result) {
 void CNvrPwdDlg::showNetworkNotice() {
     noticePending_ = false;
     showOverlay(overlay::kError);
-}
-
-void CNvrPwdDlg::onBack() {
-    navigate(msg::kBack);
 }
 
 void CNvrPwdDlg::messageEvent(platform::WindowMessageEvent& event) {

@@ -38,7 +38,6 @@ public:
     ~CNvrPwdDlg() override;
 
     void onNext() override;
-    void onBack() override;
     void retranslate() override;
 
     bool modeDecided() const { return modeDecided_; }

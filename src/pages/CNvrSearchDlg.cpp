@@ -98,7 +98,7 @@ CNvrSearchDlg::CNvrSearchDlg(CInterDialog& host)
 }
 
 CNvrSearchDlg::~CNvrSearchDlg() {
-    stopSearch();
+    task_.stop();
 }
 
 void CNvrSearchDlg::retranslate() {
@@ -247,33 +247,29 @@ void CNvrSearchDlg::searchEnded() {
     qCDebug(lcFlow, "recorder search ended: %d rows", list_->rowCount());
 }
 
-void CNvrSearchDlg::stopSearch() {
-    task_.stop();
-}
-
 void CNvrSearchDlg::onNext() {
     const int row = list_->firstMarkedRow();
     if (task_.running() || row < 0) {
         return;
     }
-    chosenIp_ = list_->ipText(row);
-    chosenMac_ = list_->macText(row);
+    const QString ip = list_->ipText(row);
+    const QString mac = list_->macText(row);
     WizardSession& session = host().session();
-    session.setRecorderIp(chosenIp_);
-    session.setRecorderMac(chosenMac_);
+    session.setRecorderIp(ip);
+    session.setRecorderMac(mac);
     const DeviceSearch* search = host().search().get();
-    const int record = search ? search->FindByMac(chosenMac_) : -1;
+    const int record = search ? search->FindByMac(mac) : -1;
     session.recorderPort = record >= 0 ? search->Port(record) : 0;
-    session.replyType = search ? search->ReplyTypeOf(chosenMac_) : 0;
-    session.clockDelta = search ? search->ClockDeltaOf(chosenMac_) : 0;
+    session.replyType = search ? search->ReplyTypeOf(mac) : 0;
+    session.clockDelta = search ? search->ClockDeltaOf(mac) : 0;
     session.setAdminUser(QStringLiteral("admin"));
-    stopSearch();
+    task_.stop();
     postToHost(msg::kStartLoginProbe);
     navigate(msg::kNext);
 }
 
 void CNvrSearchDlg::onBack() {
-    stopSearch();
+    task_.stop();
     navigate(msg::kBack);
 }
 

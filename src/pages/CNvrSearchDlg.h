@@ -69,8 +69,6 @@ private:
     // On the GUI thread, from the search thread.
     void showResults(bool finished, const std::vector<Row>& rows);
     void searchEnded();
-    // Stops the search thread, bounded.
-    void stopSearch();
 
     static void RunSearch(PageTask::Control& control, const std::shared_ptr<DeviceSearch>& search,
                           CNvrSearchDlg* page);
@@ -82,7 +80,5 @@ private:
     controls::CLinkStatic* notFound_ = nullptr;
     QBasicTimer firstSearch_;
     bool busy_ = false;
-    QString chosenIp_;
-    QString chosenMac_;
     PageTask task_;
 };

@@ -27,9 +27,7 @@ CWaitingPage::CWaitingPage(QWidget* parent, const std::atomic<std::int32_t>& bus
     // What shows through is painted here from a picture of the window beneath, so the box
     // looks the same with or without a compositing window manager.
     if (QWidget* under = parent != nullptr ? parent->window() : nullptr) {
-        const QPixmap shot = under->grab(QRect(under->mapFromGlobal(pos()), size()));
-        beneath_ = shot.toImage().convertToFormat(QImage::Format_RGB32);
-        beneath_.setDevicePixelRatio(shot.devicePixelRatio());
+        beneath_ = shape::Snapshot(*under, QRect(under->mapFromGlobal(pos()), size()));
     }
     for (int i = 0; i < kFrameCount; ++i) {
         frames_[i] = controls::ResourcePicture(kFirstFrameId + i,

@@ -21,9 +21,7 @@ CTransparentPage::CTransparentPage(QWidget* host, int kind, QPoint position,
     // The veil is the wizard as it looks now, darkened: the same picture with or without a
     // compositing window manager.
     if (host != nullptr) {
-        const QPixmap shot = host->grab();
-        veil_ = shot.toImage().convertToFormat(QImage::Format_RGB32);
-        veil_.setDevicePixelRatio(shot.devicePixelRatio());
+        veil_ = shape::Snapshot(*host);
     }
     startTimer_.start(kStartDelayMs, this);
 }

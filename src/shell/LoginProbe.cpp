@@ -1,5 +1,7 @@
 #include "shell/LoginProbe.h"
 
+#include <thread>
+
 #include "device/DeviceCommandWorker.h"
 #include "discovery/DeviceSearch.h"
 #include "shell/Messages.h"
@@ -26,7 +28,16 @@ LoginProbe::Sender LoginProbe::DatagramSender(std::shared_ptr<const DeviceSearch
             AccountStart::Sent) {
             return ProbeOutcome::NotSent;
         }
-        const std::int32_t status = WaitForAccountReply(*worker, run, kPollInterval, kPolls);
+        const std::int32_t status = WaitForAccountReply(
+            *worker,
+            [&run](std::chrono::milliseconds interval) {
+                if (run.load() == 0) {
+                    return false;
+                }
+                std::this_thread::sleep_for(interval);
+                return true;
+            },
+            kPollInterval, kPolls);
         if (status == kCommandDone && worker->loginAccepted() == 1) {
             return ProbeOutcome::Accepted;
         }

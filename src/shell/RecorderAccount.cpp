@@ -1,7 +1,6 @@
 #include "shell/RecorderAccount.h"
 
 #include <optional>
-#include <thread>
 
 #include "device/DeviceCommandWorker.h"
 #include "discovery/AddressText.h"
@@ -59,10 +58,12 @@ AccountStart StartPasswordChange(const DeviceSearch& search, DeviceCommandWorker
 }
 
 std::int32_t WaitForAccountReply(const DeviceCommandWorker& worker,
-                                 const std::atomic<std::int32_t>& run,
+                                 const std::function<bool(std::chrono::milliseconds)>& pause,
                                  std::chrono::milliseconds interval, int polls) {
-    for (int i = 0; i < polls && run.load() != 0 && worker.status() == kCommandRunning; ++i) {
-        std::this_thread::sleep_for(interval);
+    for (int i = 0; i < polls && worker.status() == kCommandRunning; ++i) {
+        if (!pause(interval)) {
+            break;
+        }
     }
     return worker.status();
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 class DeviceCommandWorker;
 class DeviceSearch;
@@ -33,8 +34,8 @@ AccountStart StartPasswordChange(const DeviceSearch& search, DeviceCommandWorker
                                  const RecorderTarget& target, const QString& user,
                                  const QString& currentPassword, const QString& newPassword);
 
-// Polls the worker every `interval`, at most `polls` times, while `run` is set and the request
-// is still running; returns the status it ended with.
+// Waits for the request to end: at most `polls` pauses of `interval`, until `pause` says the
+// caller was stopped or the request no longer runs. Returns the status it ended with.
 std::int32_t WaitForAccountReply(const DeviceCommandWorker& worker,
-                                 const std::atomic<std::int32_t>& run,
+                                 const std::function<bool(std::chrono::milliseconds)>& pause,
                                  std::chrono::milliseconds interval, int polls);

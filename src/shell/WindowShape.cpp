@@ -1,5 +1,8 @@
 #include "shell/WindowShape.h"
 
+#include <QPixmap>
+#include <QWidget>
+
 namespace shape {
 
 QRegion RoundedRegion(QSize size, int corner) {
@@ -13,6 +16,13 @@ QRegion RoundedRegion(QSize size, int corner) {
     region += QRegion(0, h - d, d, d, QRegion::Ellipse);
     region += QRegion(w - d, h - d, d, d, QRegion::Ellipse);
     return region;
+}
+
+QImage Snapshot(QWidget& window, QRect area) {
+    const QPixmap shot = area.isNull() ? window.grab() : window.grab(area);
+    QImage picture = shot.toImage().convertToFormat(QImage::Format_RGB32);
+    picture.setDevicePixelRatio(shot.devicePixelRatio());
+    return picture;
 }
 
 }  // namespace shape
