@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "CameraFrame.h"
+#include "ReplyOverride.h"
 
 namespace sim {
 
@@ -36,6 +37,14 @@ std::optional<Faults> CameraHttp::faults() {
 }
 
 HttpReply CameraHttp::handle(const HttpRequest& request) {
+    const auto taken = state_.with([&](Scenario& scenario) {
+        Camera* camera = FindCamera(scenario, ip_, port_);
+        return TakeOverride(scenario, camera ? &camera->overrides : nullptr, request);
+    });
+    return Overridden(taken, [&] { return answer(request); });
+}
+
+HttpReply CameraHttp::answer(const HttpRequest& request) {
     struct Settings {
         AuthPolicy policy;
         Faults faults;

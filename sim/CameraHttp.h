@@ -19,12 +19,15 @@ class CameraHttp {
 public:
     CameraHttp(SimState& state, QString ip, int port, SimClock clock = {});
 
+    // Through the device's reply overrides first.
     HttpReply handle(const HttpRequest& request);
 
     std::optional<Faults> faults();
     QString label() const { return QStringLiteral("camera ") + ip_; }
 
 private:
+    HttpReply answer(const HttpRequest& request);
+
     SimState& state_;
     QString ip_;
     int port_;

@@ -4,38 +4,181 @@
 
 #include <chrono>
 
+#include "ScenarioEdit.h"
 #include "ScenarioJson.h"
 
 namespace sim {
 
-Faults* FindFaults(Scenario& scenario, const QString& device) {
-    if (device == QLatin1String("portal")) {
-        return &scenario.portal.faults;
-    }
-    const QString key = device.toLower();
-    for (Recorder& recorder : scenario.recorders) {
-        if (recorder.mac.toLower() == key || recorder.ip == key) {
-            return &recorder.faults;
-        }
-    }
-    for (Recorder& recorder : scenario.recorders) {
-        for (Camera& camera : recorder.cameras) {
-            if (camera.mac.toLower() == key || camera.ip == key) {
-                return &camera.faults;
-            }
-        }
-    }
-    if (scenario.portal.ip == key) {
-        return &scenario.portal.faults;
-    }
-    return nullptr;
+namespace {
+
+void Reply(httplib::Response& res, int status, const QString& text) {
+    res.status = status;
+    res.set_content(text.toStdString() + "\n", "text/plain; charset=utf-8");
 }
 
-ControlChannel::ControlChannel(SimState& state, Journal& journal, std::function<void()> onQuit)
-    : state_(state), journal_(journal), onQuit_(std::move(onQuit)) {}
+QString Param(const httplib::Request& req, const char* name) {
+    return QString::fromStdString(req.get_param_value(name));
+}
+
+// Every request but /state and /quit names its device.
+bool TakeDevice(const httplib::Request& req, httplib::Response& res, QString* device) {
+    if (!req.has_param("device")) {
+        Reply(res, 400, QStringLiteral("missing device=<mac|ip|portal>"));
+        return false;
+    }
+    *device = Param(req, "device");
+    return true;
+}
+
+}  // namespace
+
+Faults* FindFaults(Scenario& scenario, const QString& device) {
+    const DeviceRef ref = FindDevice(scenario, device);
+    if (ref.camera != nullptr) {
+        return &ref.camera->faults;
+    }
+    if (ref.recorder != nullptr) {
+        return &ref.recorder->faults;
+    }
+    return ref.portal != nullptr ? &ref.portal->faults : nullptr;
+}
+
+ControlChannel::ControlChannel(SimState& state, Journal& journal, std::function<void()> onQuit,
+                               std::function<QStringList()> afterChange)
+    : state_(state),
+      journal_(journal),
+      onQuit_(std::move(onQuit)),
+      afterChange_(std::move(afterChange)) {}
 
 ControlChannel::~ControlChannel() {
     stop();
+}
+
+void ControlChannel::changed(httplib::Response& res, const QString& device, const QString& text,
+                             bool devicesChanged) {
+    journal_.note(QStringLiteral("control: %1 %2").arg(device, text));
+    QString answer = text;
+    if (devicesChanged && afterChange_) {
+        for (const QString& problem : afterChange_()) {
+            answer += QStringLiteral("; ") + problem;
+        }
+    }
+    Reply(res, 200, answer);
+}
+
+void ControlChannel::faults(const httplib::Request& req, httplib::Response& res) {
+    QString device;
+    if (!TakeDevice(req, res, &device)) {
+        return;
+    }
+    ControlAnswer answer;
+    state_.with([&](Scenario& s) {
+        Faults* faults = FindFaults(s, device);
+        if (!faults) {
+            answer = {404, QStringLiteral("no device \"%1\"").arg(device)};
+            return;
+        }
+        // All or nothing: a request with one bad knob changes none.
+        Faults updated = *faults;
+        QStringList done;
+        for (const auto& [name, value] : req.params) {
+            if (name == "device") {
+                continue;
+            }
+            const QString knob = QString::fromStdString(name);
+            const QString text = QString::fromStdString(value);
+            if (!SetFault(updated, knob, text, &answer.text)) {
+                answer.status = 400;
+                return;
+            }
+            done.append(knob + QLatin1Char('=') + text);
+        }
+        *faults = updated;
+        answer.text = QStringLiteral("ok ") + done.join(u' ');
+    });
+    if (answer.status != 200) {
+        return Reply(res, answer.status, answer.text);
+    }
+    journal_.note(QStringLiteral("control: %1 faults %2").arg(device, answer.text.mid(3)));
+    Reply(res, 200, answer.text);
+}
+
+void ControlChannel::set(const httplib::Request& req, httplib::Response& res) {
+    QString device;
+    if (!TakeDevice(req, res, &device)) {
+        return;
+    }
+    const QByteArray body = QByteArray::fromStdString(req.body);
+    const ControlAnswer answer =
+        state_.with([&](Scenario& s) { return SetFields(s, device, body); });
+    if (answer.status != 200) {
+        return Reply(res, answer.status, answer.text);
+    }
+    changed(res, device, answer.text, true);
+}
+
+void ControlChannel::cameras(const httplib::Request& req, httplib::Response& res) {
+    QString device;
+    if (!TakeDevice(req, res, &device)) {
+        return;
+    }
+    const bool add = req.has_param("add");
+    const bool remove = req.has_param("remove");
+    if (add == remove) {
+        return Reply(res, 400,
+                     QStringLiteral("expected add (with a camera as JSON body) or "
+                                    "remove=<ip|mac>"));
+    }
+    const QByteArray body = QByteArray::fromStdString(req.body);
+    const QString camera = Param(req, "remove");
+    const ControlAnswer answer = state_.with([&](Scenario& s) {
+        return add ? AddCamera(s, device, body) : RemoveCamera(s, device, camera);
+    });
+    if (answer.status != 200) {
+        return Reply(res, answer.status, answer.text);
+    }
+    changed(res, device, answer.text, true);
+}
+
+void ControlChannel::overrides(const httplib::Request& req, httplib::Response& res) {
+    QString device;
+    if (!TakeDevice(req, res, &device)) {
+        return;
+    }
+    ControlAnswer answer;
+    if (req.has_param("clear")) {
+        const QString clear = Param(req, "clear");
+        if (clear != QLatin1String("1") && clear != QLatin1String("true")) {
+            return Reply(res, 400, QStringLiteral("clear: expected 1 or true"));
+        }
+        const QString path = Param(req, "path");
+        answer = state_.with([&](Scenario& s) { return ClearOverrides(s, device, path); });
+    } else {
+        QString error;
+        std::optional<QList<ReplyOverride>> entries;
+        if (!req.body.empty()) {
+            // A form-encoded JSON body also lands among the parameters; only the body counts.
+            entries = OverridesFromBody(QByteArray::fromStdString(req.body), &error);
+        } else {
+            QList<QPair<QString, QString>> params;
+            for (const auto& [name, value] : req.params) {
+                if (name != "device") {
+                    params.append({QString::fromStdString(name), QString::fromStdString(value)});
+                }
+            }
+            if (const auto entry = OverrideFromParameters(params, &error)) {
+                entries = QList<ReplyOverride>{*entry};
+            }
+        }
+        if (!entries) {
+            return Reply(res, 400, error);
+        }
+        answer = state_.with([&](Scenario& s) { return AddOverrides(s, device, *entries); });
+    }
+    if (answer.status != 200) {
+        return Reply(res, answer.status, answer.text);
+    }
+    changed(res, device, answer.text, false);
 }
 
 bool ControlChannel::start(std::uint16_t port, QString* error) {
@@ -46,50 +189,16 @@ bool ControlChannel::start(std::uint16_t port, QString* error) {
         const QByteArray json = state_.with([](Scenario& s) { return ScenarioToJson(s); });
         res.set_content(json.toStdString(), "application/json");
     });
-
-    server.Post("/faults", [this](const httplib::Request& req, httplib::Response& res) {
-        const auto reply = [&res](int status, const QString& text) {
-            res.status = status;
-            res.set_content(text.toStdString() + "\n", "text/plain; charset=utf-8");
+    const auto route =
+        [this](void (ControlChannel::*handler)(const httplib::Request&, httplib::Response&)) {
+            return [this, handler](const httplib::Request& req, httplib::Response& res) {
+                (this->*handler)(req, res);
+            };
         };
-        if (!req.has_param("device")) {
-            return reply(400, QStringLiteral("missing device=<mac|ip|portal>"));
-        }
-        const QString device = QString::fromStdString(req.get_param_value("device"));
-        QString problem;
-        int status = 200;
-        const QStringList changed = state_.with([&](Scenario& s) {
-            QStringList done;
-            Faults* faults = FindFaults(s, device);
-            if (!faults) {
-                status = 404;
-                problem = QStringLiteral("no device \"%1\"").arg(device);
-                return done;
-            }
-            // All or nothing: a request with one bad knob changes none.
-            Faults updated = *faults;
-            for (const auto& [name, value] : req.params) {
-                if (name == "device") {
-                    continue;
-                }
-                const QString knob = QString::fromStdString(name);
-                const QString text = QString::fromStdString(value);
-                if (!SetFault(updated, knob, text, &problem)) {
-                    status = 400;
-                    return QStringList();
-                }
-                done.append(knob + QLatin1Char('=') + text);
-            }
-            *faults = updated;
-            return done;
-        });
-        if (status != 200) {
-            return reply(status, problem);
-        }
-        journal_.note(QStringLiteral("control: %1 faults %2").arg(device, changed.join(u' ')));
-        reply(200, QStringLiteral("ok ") + changed.join(u' '));
-    });
-
+    server.Post("/faults", route(&ControlChannel::faults));
+    server.Post("/set", route(&ControlChannel::set));
+    server.Post("/cameras", route(&ControlChannel::cameras));
+    server.Post("/override", route(&ControlChannel::overrides));
     server.Post("/quit", [this](const httplib::Request&, httplib::Response& res) {
         journal_.note(QStringLiteral("control: quit"));
         res.set_content("ok\n", "text/plain");

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "HttpCredentialCipher.h"
+#include "ReplyOverride.h"
 #include "TimeZones.h"
 
 namespace sim {
@@ -119,6 +120,14 @@ std::optional<Faults> HttpRecorder::faults() {
 }
 
 HttpReply HttpRecorder::handle(const HttpRequest& request) {
+    const auto taken = state_.with([&](Scenario& scenario) {
+        Recorder* recorder = FindRecorder(scenario, mac_);
+        return TakeOverride(scenario, recorder ? &recorder->overrides : nullptr, request);
+    });
+    return Overridden(taken, [&] { return answer(request); });
+}
+
+HttpReply HttpRecorder::answer(const HttpRequest& request) {
     static const std::map<QByteArray, Route> kRoutes = {
         {"/config/storageinfo", &HttpRecorder::storageInfo},
         {"/config/datamatch", &HttpRecorder::dataMatch},
@@ -202,11 +211,20 @@ void HttpRecorder::advanceFormat(Drive& drive) const {
     if (!Formatting(drive)) {
         return;
     }
-    const qint64 elapsed = std::max<qint64>(0, clock_() - drive.formatStartedMs);
+    const qint64 now = clock_();
+    const qint64 elapsed = std::max<qint64>(0, now - drive.formatStartedMs);
     const qint64 progress = drive.formatDurationMs <= 0
                                 ? 100
                                 : std::min<qint64>(100, elapsed * 100 / drive.formatDurationMs);
     drive.formatProgress = static_cast<int>(progress);
+    if (drive.formatHoldAt >= 0 && drive.formatProgress >= drive.formatHoldAt) {
+        // Moving the start along makes the format resume from the held point once released
+        // (rounded up, so it never reads one less).
+        drive.formatProgress = drive.formatHoldAt;
+        drive.formatStartedMs =
+            now - (static_cast<qint64>(drive.formatHoldAt) * drive.formatDurationMs + 99) / 100;
+        return;
+    }
     if (drive.formatProgress >= 100) {
         drive.ready = QStringLiteral("1");
         drive.dataMatch = QStringLiteral("1");

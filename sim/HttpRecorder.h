@@ -23,6 +23,8 @@ class HttpRecorder {
 public:
     HttpRecorder(SimState& state, QString mac, SimClock clock = {});
 
+    // Through the recorder's reply overrides first (before authentication: an override stands
+    // for whatever the recorder would have said).
     HttpReply handle(const HttpRequest& request);
 
     // The recorder's fault knobs now; nothing when the scenario no longer holds it.
@@ -30,6 +32,8 @@ public:
     QString label() const { return QStringLiteral("recorder ") + mac_; }
 
 private:
+    HttpReply answer(const HttpRequest& request);
+
     using Route = HttpReply (HttpRecorder::*)(Scenario&, Recorder&, const HttpPairs&);
 
     HttpReply storageInfo(Scenario&, Recorder&, const HttpPairs&);

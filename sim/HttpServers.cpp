@@ -5,6 +5,7 @@
 #include <httplib.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -54,6 +55,9 @@ HttpRequest FromLibrary(const httplib::Request& req, bool tls) {
 
 struct HttpServers::Listener {
     QString device;
+    QString mac;  // recorders only
+    QString ip;
+    int port = 0;  // as bound
     bool tls = false;
     bool portal = false;
     std::function<HttpReply(const HttpRequest&)> handle;
@@ -71,40 +75,52 @@ HttpServers::~HttpServers() {
     stop();
 }
 
+bool HttpServers::stopWithin(std::chrono::milliseconds wait) {
+    std::unique_lock lock(stopMutex_);
+    return stopSignal_.wait_for(lock, wait, [this] { return stopping_; });
+}
+
 bool HttpServers::holdBack(Listener& listener) {
     std::optional<Faults> faults = listener.faults();
     while (faults && faults->silentHttp) {
         // The control channel switches knobs without telling us, so look again now and then.
-        std::unique_lock lock(stopMutex_);
-        if (stopSignal_.wait_for(lock, kSilencePoll, [this] { return stopping_; })) {
+        if (stopWithin(kSilencePoll)) {
             return false;
         }
-        lock.unlock();
         faults = listener.faults();
     }
     const int delayMs =
         faults ? faults->delayMs + (listener.portal ? faults->portalDelayMs : 0) : 0;
-    if (delayMs > 0) {
-        std::unique_lock lock(stopMutex_);
-        if (stopSignal_.wait_for(lock, std::chrono::milliseconds(delayMs),
-                                 [this] { return stopping_; })) {
-            return false;
-        }
-    }
-    return true;
+    return delayMs <= 0 || !stopWithin(std::chrono::milliseconds(delayMs));
 }
 
-bool HttpServers::listen(std::unique_ptr<Listener> listener, const QString& ip, int port,
-                         QString* error) {
+bool HttpServers::holdReply(const HttpReply& reply) {
+    if (reply.silent) {
+        const auto cleared = [this, &reply] {
+            return state_.with([](Scenario& s) { return s.overrideClears; }) !=
+                   reply.silentUntilClears;
+        };
+        while (!cleared()) {
+            if (stopWithin(kSilencePoll)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    return reply.holdMs <= 0 || !stopWithin(std::chrono::milliseconds(reply.holdMs));
+}
+
+int HttpServers::listen(std::unique_ptr<Listener> listener, const QString& ip, int port,
+                        QString* error) {
     Listener* l = listener.get();
     httplib::Server& server = *l->server;
-    const QString where =
-        QStringLiteral("%1 (%2) on %3:%4")
-            .arg(l->device, l->tls ? QStringLiteral("HTTPS") : QStringLiteral("HTTP"), ip)
-            .arg(port);
+    const QString kind = l->tls ? QStringLiteral("HTTPS") : QStringLiteral("HTTP");
+    const auto where = [&](int shownPort) {
+        return QStringLiteral("%1 (%2) on %3:%4").arg(l->device, kind, ip).arg(shownPort);
+    };
     if (!server.is_valid()) {
-        *error = QStringLiteral("cannot set up ") + where;
-        return false;
+        *error = QStringLiteral("cannot set up ") + where(port);
+        return 0;
     }
     server.set_keep_alive_timeout(kKeepAliveSeconds);
     server.set_read_timeout(kReadTimeoutSeconds, 0);
@@ -122,6 +138,18 @@ bool HttpServers::listen(std::unique_ptr<Listener> listener, const QString& ip, 
             return;
         }
         const HttpReply reply = l->handle(FromLibrary(req, l->tls));
+        if (reply.overridden) {
+            journal_.note(QStringLiteral("override: %1 %2 answered %3%4")
+                              .arg(l->device, QString::fromStdString(req.target))
+                              .arg(reply.status)
+                              .arg(reply.silent   ? QStringLiteral(", silent")
+                                   : reply.holdMs ? QStringLiteral(" after %1 ms").arg(reply.holdMs)
+                                                  : QString()));
+            if (!holdReply(reply)) {
+                res.status = 503;
+                return;
+            }
+        }
         res.status = reply.status;
         for (const auto& [name, value] : reply.headers) {
             res.set_header(name.toStdString(), value.toStdString());
@@ -155,23 +183,90 @@ bool HttpServers::listen(std::unique_ptr<Listener> listener, const QString& ip, 
         journal_.http(record);
     });
 
-    if (!server.bind_to_port(ip.toStdString(), port)) {
-        *error = QStringLiteral("cannot listen: ") + where;
-        return false;
+    const int bound = port == 0 ? server.bind_to_any_port(ip.toStdString())
+                                : (server.bind_to_port(ip.toStdString(), port) ? port : -1);
+    if (bound <= 0) {
+        *error = QStringLiteral("cannot listen: ") + where(port);
+        return 0;
     }
+    l->ip = ip;
+    l->port = bound;
     l->thread = std::thread([l] { l->server->listen_after_bind(); });
     listeners_.push_back(std::move(listener));
     // stop() only reaches a server once its loop runs.
     const auto deadline = std::chrono::steady_clock::now() + kStartWait;
     while (!server.is_running()) {
         if (std::chrono::steady_clock::now() > deadline) {
-            *error = QStringLiteral("listener did not start: ") + where;
-            return false;
+            *error = QStringLiteral("listener did not start: ") + where(bound);
+            return 0;
         }
         std::this_thread::sleep_for(1ms);
     }
-    journal_.note(QStringLiteral("listening: ") + where);
-    return true;
+    journal_.note(QStringLiteral("listening: ") + where(bound));
+    return bound;
+}
+
+bool HttpServers::listenCamera(const QString& ip, int port, QString* error) {
+    auto handler = std::make_shared<CameraHttp>(state_, ip, port);
+    auto l = std::make_unique<Listener>();
+    l->device = handler->label();
+    l->handler = handler;
+    l->handle = [handler](const HttpRequest& request) { return handler->handle(request); };
+    l->faults = [handler] { return handler->faults(); };
+    l->server = std::make_unique<httplib::Server>();
+    return listen(std::move(l), ip, port, error) != 0;
+}
+
+namespace {
+
+// Camera addresses to serve: every camera with an address and a port.
+QList<QPair<QString, int>> CameraSites(Scenario& scenario) {
+    QList<QPair<QString, int>> sites;
+    for (const Recorder& recorder : scenario.recorders) {
+        for (const Camera& camera : recorder.cameras) {
+            const QPair<QString, int> site{camera.ip, camera.httpPort};
+            if (!camera.ip.isEmpty() && camera.httpPort > 0 && !sites.contains(site)) {
+                sites.append(site);
+            }
+        }
+    }
+    return sites;
+}
+
+}  // namespace
+
+QStringList HttpServers::serveNewCameras() {
+    std::lock_guard guard(lifecycle_);
+    if (!running_) {
+        return {};
+    }
+    QStringList problems;
+    for (const auto& site : state_.with(CameraSites)) {
+        const bool served = std::any_of(
+            listeners_.cbegin(), listeners_.cend(),
+            [&site](const auto& l) { return l->ip == site.first && l->port == site.second; });
+        if (served) {
+            continue;
+        }
+        QString error;
+        if (listenCamera(site.first, site.second, &error)) {
+            unserved_.removeAll(site);
+        } else if (!unserved_.contains(site)) {
+            unserved_.append(site);
+            problems.append(QStringLiteral("not served: ") + error);
+        }
+    }
+    return problems;
+}
+
+int HttpServers::boundPort(const QString& mac, bool tls) const {
+    std::lock_guard guard(lifecycle_);
+    for (const auto& l : listeners_) {
+        if (l->tls == tls && !l->mac.isEmpty() && l->mac.compare(mac, Qt::CaseInsensitive) == 0) {
+            return l->port;
+        }
+    }
+    return 0;
 }
 
 bool HttpServers::start(QString* error) {
@@ -179,6 +274,7 @@ bool HttpServers::start(QString* error) {
     if (error == nullptr) {
         error = &ignored;
     }
+    std::lock_guard guard(lifecycle_);
     if (!listeners_.empty()) {
         *error = QStringLiteral("HTTP servers already running");
         return false;
@@ -213,7 +309,7 @@ bool HttpServers::start(QString* error) {
     };
     struct Plan {
         QList<RecorderSite> recorders;
-        QList<Address> cameras;
+        QList<QPair<QString, int>> cameras;
         Address portal;
     };
     const Plan plan = state_.with([](Scenario& scenario) {
@@ -222,18 +318,14 @@ bool HttpServers::start(QString* error) {
             p.recorders.append({recorder.mac,
                                 {recorder.ip, recorder.httpPort},
                                 {recorder.ip, recorder.httpsPort}});
-            for (const Camera& camera : recorder.cameras) {
-                if (!camera.ip.isEmpty() && camera.httpPort > 0) {
-                    p.cameras.append({camera.ip, camera.httpPort});
-                }
-            }
         }
+        p.cameras = CameraSites(scenario);
         p.portal = {scenario.portal.ip, scenario.portal.httpsPort};
         return p;
     });
 
     const auto fail = [this] {
-        stop();
+        stopListeners();
         return false;
     };
     const auto plain = [] { return std::make_unique<httplib::Server>(); };
@@ -250,11 +342,12 @@ bool HttpServers::start(QString* error) {
         auto handler = std::make_shared<HttpRecorder>(state_, site.mac);
         for (const bool tls : {false, true}) {
             const Address& address = tls ? site.https : site.http;
-            if (address.port <= 0) {
+            if (address.port < 0) {
                 continue;
             }
             auto l = std::make_unique<Listener>();
             l->device = handler->label();
+            l->mac = site.mac;
             l->tls = tls;
             l->handler = handler;
             l->handle = [handler](const HttpRequest& request) { return handler->handle(request); };
@@ -266,20 +359,22 @@ bool HttpServers::start(QString* error) {
             } else {
                 l->server = plain();
             }
-            if (!listen(std::move(l), address.ip, address.port, error)) {
+            const int bound = listen(std::move(l), address.ip, address.port, error);
+            if (bound == 0) {
                 return fail();
+            }
+            if (address.port == 0) {
+                // The search reply and the cloud page's link carry the port actually served.
+                state_.with([&](Scenario& scenario) {
+                    if (Recorder* recorder = FindRecorder(scenario, site.mac)) {
+                        (tls ? recorder->httpsPort : recorder->httpPort) = bound;
+                    }
+                });
             }
         }
     }
-    for (const Address& address : plan.cameras) {
-        auto handler = std::make_shared<CameraHttp>(state_, address.ip, address.port);
-        auto l = std::make_unique<Listener>();
-        l->device = handler->label();
-        l->handler = handler;
-        l->handle = [handler](const HttpRequest& request) { return handler->handle(request); };
-        l->faults = [handler] { return handler->faults(); };
-        l->server = plain();
-        if (!listen(std::move(l), address.ip, address.port, error)) {
+    for (const auto& [ip, port] : plan.cameras) {
+        if (!listenCamera(ip, port, error)) {
             return fail();
         }
     }
@@ -293,14 +388,22 @@ bool HttpServers::start(QString* error) {
         l->handle = [handler](const HttpRequest& request) { return handler->handle(request); };
         l->faults = [handler] { return handler->faults(); };
         if (!secure(plan.portal.ip, *l) ||
-            !listen(std::move(l), plan.portal.ip, plan.portal.port, error)) {
+            listen(std::move(l), plan.portal.ip, plan.portal.port, error) == 0) {
             return fail();
         }
     }
+    running_ = true;
     return true;
 }
 
 void HttpServers::stop() {
+    std::lock_guard guard(lifecycle_);
+    stopListeners();
+}
+
+void HttpServers::stopListeners() {
+    running_ = false;
+    unserved_.clear();
     {
         std::lock_guard lock(stopMutex_);
         stopping_ = true;

@@ -32,6 +32,11 @@ struct HttpReply {
     QByteArray contentType = "text/plain";
     QByteArray body;
     HttpPairs headers;
+    // Set by a reply override; the transport honours them before it answers.
+    bool overridden = false;
+    int holdMs = 0;
+    bool silent = false;
+    quint64 silentUntilClears = 0;  // held while Scenario::overrideClears still has this value
 };
 
 // Query or form text cut at "&", each piece at its first "=" (a piece without one gives an

@@ -78,8 +78,32 @@ void Journal::note(const QString& what) {
     write(QJsonDocument(entry).toJson(QJsonDocument::Compact));
 }
 
+QList<QByteArray> Journal::lines() const {
+    std::lock_guard lock(mutex_);
+    // A list of its own: a shared copy would be detached outside the lock while writers add
+    // lines to the original.
+    QList<QByteArray> copy;
+    copy.reserve(lines_.size());
+    for (const QByteArray& line : lines_) {
+        copy.append(line);
+    }
+    return copy;
+}
+
+QList<QJsonObject> Journal::entries() const {
+    QList<QJsonObject> entries;
+    for (const QByteArray& line : lines()) {
+        entries.append(QJsonDocument::fromJson(line).object());
+    }
+    return entries;
+}
+
 void Journal::write(const QByteArray& line) {
     std::lock_guard lock(mutex_);
+    if (inMemory_) {
+        lines_.append(line);
+        return;
+    }
     file_.write(line);
     file_.write("\n", 1);
     // Tests read the journal while the simulator runs.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QJsonObject>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -25,10 +26,18 @@ struct HttpRecord {
 // tests can assert the exact bytes. Thread-safe; a journal without a file records nothing.
 class Journal {
 public:
+    struct InMemory {};
+
     Journal() = default;
     explicit Journal(const QString& path);
+    // Keeps the lines in memory, for tests that run the servers in their own process.
+    explicit Journal(InMemory) : inMemory_(true) {}
 
-    bool isOpen() const { return file_.isOpen(); }
+    bool isOpen() const { return inMemory_ || file_.isOpen(); }
+
+    // What an in-memory journal holds so far, oldest first; empty for the others.
+    QList<QByteArray> lines() const;
+    QList<QJsonObject> entries() const;
 
     // received: true for datagrams that came in, false for those sent.
     void datagram(bool received, const QString& local, const QString& peer,
@@ -40,8 +49,10 @@ public:
 private:
     void write(const QByteArray& line);
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     QFile file_;
+    const bool inMemory_ = false;
+    QList<QByteArray> lines_;
 };
 
 }  // namespace sim

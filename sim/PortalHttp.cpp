@@ -2,6 +2,8 @@
 
 #include <openssl/rand.h>
 
+#include "ReplyOverride.h"
+
 namespace sim {
 
 namespace {
@@ -82,6 +84,13 @@ std::optional<Faults> PortalHttp::faults() {
 }
 
 HttpReply PortalHttp::handle(const HttpRequest& request) {
+    const auto taken = state_.with([&](Scenario& scenario) {
+        return TakeOverride(scenario, &scenario.portal.overrides, request);
+    });
+    return Overridden(taken, [&] { return answer(request); });
+}
+
+HttpReply PortalHttp::answer(const HttpRequest& request) {
     const int forced =
         state_.with([](Scenario& scenario) { return scenario.portal.faults.forceStatus; });
     if (forced != 0) {

@@ -21,12 +21,14 @@ class PortalHttp {
 public:
     explicit PortalHttp(SimState& state);
 
+    // Through the device's reply overrides first.
     HttpReply handle(const HttpRequest& request);
 
     std::optional<Faults> faults();
     QString label() const { return QStringLiteral("portal"); }
 
 private:
+    HttpReply answer(const HttpRequest& request);
     HttpReply signUp(const HttpPairs& form);
     HttpReply signIn(const HttpPairs& form);
     HttpReply bind(const HttpRequest& request, const HttpPairs& form);

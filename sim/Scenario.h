@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 namespace sim {
 
@@ -29,6 +30,18 @@ struct Faults {
     int portalDelayMs = 0;         // the portal answers this much later
 };
 
+// An answer a device gives in place of its own to requests on one path. A device's overrides
+// form one queue: each request takes the first entry that matches it.
+struct ReplyOverride {
+    QString path;                 // the request's path without its query, compared exactly
+    QString queryPrefix;          // the query must begin with this; empty matches any query
+    int status = 0;               // 0: the device answers itself (only delayMs or silent apply)
+    std::optional<QString> body;  // without one, a status of its own answers "<status>\r\n"
+    int delayMs = 0;              // the answer goes out this much later
+    bool silent = false;          // no answer until overrides are cleared or the simulator stops
+    int times = 1;                // requests still to take it; 0: every request, forever
+};
+
 // A camera as the recorder's cloud discovery list shows it, plus what it serves itself.
 struct Camera {
     // The nine discovery fields, in list order.
@@ -45,6 +58,7 @@ struct Camera {
     QString adminPassword;  // the camera's own password for /image/jpeg.cgi and /system.cgi
     int httpPort = 80;
     Faults faults;
+    QList<ReplyOverride> overrides;
 };
 
 struct Drive {
@@ -57,6 +71,8 @@ struct Drive {
     QString partitionInfo = QStringLiteral("1,0,931,931,0,1");  // sixth item: file system
     QString dataMatch = QStringLiteral("0");
     int formatDurationMs = 3000;
+    // A running format reports this progress and goes no further until it is set back to -1.
+    int formatHoldAt = -1;
     // Runtime: format progress 0..100 while formatting; -1 when no format has started.
     int formatProgress = -1;
     qint64 formatStartedMs = 0;
@@ -87,11 +103,14 @@ struct Recorder {
     QString authScheme = QStringLiteral("basic");  // "basic" or "digest"
     // Time-zone names by the recorder's language number; missing numbers use the built-in list.
     QMap<int, QStringList> timeZones;
-    int currentZone = 0;
+    // A slot of the list it serves; 45 is "(GMT) Dublin, Edinburgh, Lisbon, London" in the
+    // built-in one. 0 reports no zone.
+    int currentZone = 45;
     Drive drive;
     QList<Camera> cameras;
     PortalData portal;
     Faults faults;
+    QList<ReplyOverride> overrides;
 };
 
 struct PortalAccount {
@@ -107,11 +126,15 @@ struct Portal {
     // error text the scenario names.
     QMap<QString, QString> replies;
     Faults faults;
+    QList<ReplyOverride> overrides;
 };
 
 struct Scenario {
     QList<Recorder> recorders;
     Portal portal;
+    // Runtime, not part of the scenario format: counts the clearing of overrides, which ends
+    // every silent answer held back before it.
+    quint64 overrideClears = 0;
 };
 
 }  // namespace sim

@@ -7,8 +7,9 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include <cmath>
 #include <limits>
+
+#include "JsonReader.h"
 
 namespace sim {
 
@@ -47,139 +48,6 @@ bool ForceStatusValid(int status) {
     return status == 0 || (status >= 100 && status <= 599);
 }
 
-struct ParseError {
-    QString message;
-};
-
-// One JSON object being read: every field read is remembered, so that a misspelt field is
-// reported instead of silently falling back to its default.
-class ObjectReader {
-public:
-    ObjectReader(const QJsonValue& value, QString path) : path_(std::move(path)) {
-        if (!value.isObject()) {
-            fail(path_, QStringLiteral("expected an object"));
-        }
-        object_ = value.toObject();
-    }
-
-    const QString& path() const { return path_; }
-    QString at(const QString& key) const {
-        return path_.isEmpty() ? key : path_ + QLatin1Char('.') + key;
-    }
-
-    [[noreturn]] static void fail(const QString& where, const QString& what) {
-        throw ParseError{where.isEmpty() ? what : where + QStringLiteral(": ") + what};
-    }
-
-    // The field's value, or nothing when absent (the default stays).
-    std::optional<QJsonValue> take(const char* key) {
-        const QString name = QLatin1String(key);
-        seen_.insert(name);
-        const auto it = object_.constFind(name);
-        if (it == object_.constEnd()) {
-            return std::nullopt;
-        }
-        return *it;
-    }
-
-    bool text(const char* key, QString& out) {
-        const auto v = take(key);
-        if (!v) {
-            return false;
-        }
-        if (!v->isString()) {
-            fail(at(QLatin1String(key)), QStringLiteral("expected a string"));
-        }
-        out = v->toString();
-        return true;
-    }
-
-    void integer(const char* key, int& out, int min, int max) {
-        if (const auto v = take(key)) {
-            out = ToInt(*v, at(QLatin1String(key)), min, max);
-        }
-    }
-
-    void integer64(const char* key, qint64& out) {
-        if (const auto v = take(key)) {
-            const double d = v->toDouble();
-            if (!v->isDouble() || std::floor(d) != d || std::abs(d) > 9.0e15) {
-                fail(at(QLatin1String(key)), QStringLiteral("expected an integer"));
-            }
-            out = static_cast<qint64>(d);
-        }
-    }
-
-    void boolean(const char* key, bool& out) {
-        if (const auto v = take(key)) {
-            if (!v->isBool()) {
-                fail(at(QLatin1String(key)), QStringLiteral("expected true or false"));
-            }
-            out = v->toBool();
-        }
-    }
-
-    void mac(const char* key, QString& out) {
-        if (!text(key, out) && out.isEmpty()) {
-            fail(at(QLatin1String(key)), QStringLiteral("missing"));
-        }
-        if (!IsMacText(out)) {
-            fail(at(QLatin1String(key)),
-                 QStringLiteral("not a MAC address (xx:xx:xx:xx:xx:xx): \"%1\"").arg(out));
-        }
-        out = out.toLower();
-    }
-
-    void ipv4(const char* key, QString& out) {
-        if (!text(key, out) && out.isEmpty()) {
-            fail(at(QLatin1String(key)), QStringLiteral("missing"));
-        }
-        if (!IsIpv4Text(out)) {
-            fail(at(QLatin1String(key)), QStringLiteral("not an IPv4 address: \"%1\"").arg(out));
-        }
-    }
-
-    void port(const char* key, int& out) { integer(key, out, 1, 65535); }
-
-    void finish() const {
-        for (auto it = object_.constBegin(); it != object_.constEnd(); ++it) {
-            if (!seen_.contains(it.key())) {
-                fail(at(it.key()), QStringLiteral("unknown field"));
-            }
-        }
-    }
-
-    static int ToInt(const QJsonValue& v, const QString& where, int min, int max) {
-        const double d = v.toDouble();
-        if (!v.isDouble() || std::floor(d) != d) {
-            fail(where, QStringLiteral("expected an integer"));
-        }
-        if (d < min || d > max) {
-            fail(where, QStringLiteral("%1 is out of range %2..%3")
-                            .arg(QString::number(d, 'g', 17))
-                            .arg(min)
-                            .arg(max));
-        }
-        return static_cast<int>(d);
-    }
-
-    static QJsonArray Array(const QJsonValue& v, const QString& where) {
-        if (!v.isArray()) {
-            fail(where, QStringLiteral("expected an array"));
-        }
-        return v.toArray();
-    }
-
-private:
-    QString path_;
-    QJsonObject object_;
-    QSet<QString> seen_;
-};
-
-QString Indexed(const QString& path, qsizetype i) {
-    return QStringLiteral("%1[%2]").arg(path).arg(i);
-}
-
 Faults ReadFaults(const QJsonValue& value, const QString& path) {
     Faults faults;
     ObjectReader r(value, path);
@@ -203,6 +71,45 @@ void ReadFaultsField(ObjectReader& r, Faults& out) {
     }
 }
 
+ReplyOverride ReadOverride(const QJsonValue& value, const QString& path) {
+    ReplyOverride o;
+    ObjectReader r(value, path);
+    if (!r.text("path", o.path) || !o.path.startsWith(QLatin1Char('/'))) {
+        ObjectReader::fail(r.at(QStringLiteral("path")),
+                           QStringLiteral("expected a path beginning with \"/\""));
+    }
+    if (o.path.contains(QLatin1Char('?'))) {
+        ObjectReader::fail(r.at(QStringLiteral("path")),
+                           QStringLiteral("the query goes into \"query\", not the path"));
+    }
+    r.text("query", o.queryPrefix);
+    r.integer("status", o.status, 0, 599);
+    if (!ForceStatusValid(o.status)) {
+        ObjectReader::fail(r.at(QStringLiteral("status")),
+                           QStringLiteral("expected 0 or an HTTP status 100..599"));
+    }
+    QString body;
+    if (r.text("body", body)) {
+        o.body = body;
+    }
+    r.integer("delayMs", o.delayMs, 0, 600000);
+    r.boolean("silent", o.silent);
+    r.integer("times", o.times, 0, 1000000);
+    r.finish();
+    return o;
+}
+
+void ReadOverridesField(ObjectReader& r, QList<ReplyOverride>& out) {
+    if (const auto v = r.take("overrides")) {
+        const QString where = r.at(QStringLiteral("overrides"));
+        const QJsonArray array = ObjectReader::Array(*v, where);
+        out.clear();
+        for (qsizetype i = 0; i < array.size(); ++i) {
+            out.append(ReadOverride(array.at(i), Indexed(where, i)));
+        }
+    }
+}
+
 Camera ReadCamera(const QJsonValue& value, const QString& path) {
     Camera c;
     ObjectReader r(value, path);
@@ -219,6 +126,7 @@ Camera ReadCamera(const QJsonValue& value, const QString& path) {
     r.text("adminPassword", c.adminPassword);
     r.port("httpPort", c.httpPort);
     ReadFaultsField(r, c.faults);
+    ReadOverridesField(r, c.overrides);
     r.finish();
     return c;
 }
@@ -235,6 +143,7 @@ Drive ReadDrive(const QJsonValue& value, const QString& path) {
     r.text("partitionInfo", d.partitionInfo);
     r.text("dataMatch", d.dataMatch);
     r.integer("formatDurationMs", d.formatDurationMs, 0, 3600000);
+    r.integer("formatHoldAt", d.formatHoldAt, -1, 99);
     r.integer("formatProgress", d.formatProgress, -1, 100);
     r.integer64("formatStartedMs", d.formatStartedMs);
     r.finish();
@@ -326,6 +235,7 @@ Recorder ReadRecorder(const QJsonValue& value, const QString& path) {
         rec.portal = ReadPortalData(*v, r.at(QStringLiteral("portal")));
     }
     ReadFaultsField(r, rec.faults);
+    ReadOverridesField(r, rec.overrides);
     r.finish();
     return rec;
 }
@@ -333,7 +243,11 @@ Recorder ReadRecorder(const QJsonValue& value, const QString& path) {
 Portal ReadPortal(const QJsonValue& value, const QString& path) {
     Portal p;
     ObjectReader r(value, path);
-    r.ipv4("ip", p.ip);
+    // An empty address, like port 0, leaves the portal out.
+    if (r.text("ip", p.ip) && !p.ip.isEmpty() && !IsIpv4Text(p.ip)) {
+        ObjectReader::fail(r.at(QStringLiteral("ip")),
+                           QStringLiteral("not an IPv4 address: \"%1\"").arg(p.ip));
+    }
     r.port("httpsPort", p.httpsPort);
     if (const auto v = r.take("accounts")) {
         const QString where = r.at(QStringLiteral("accounts"));
@@ -368,6 +282,7 @@ Portal ReadPortal(const QJsonValue& value, const QString& path) {
         }
     }
     ReadFaultsField(r, p.faults);
+    ReadOverridesField(r, p.overrides);
     r.finish();
     return p;
 }
@@ -381,6 +296,22 @@ QJsonObject FaultsJson(const Faults& f) {
         o.insert(QLatin1String(knob.name), f.*knob.field);
     }
     return o;
+}
+
+QJsonArray OverridesJson(const QList<ReplyOverride>& overrides) {
+    QJsonArray array;
+    for (const ReplyOverride& o : overrides) {
+        QJsonObject entry{
+            {QStringLiteral("path"), o.path},     {QStringLiteral("query"), o.queryPrefix},
+            {QStringLiteral("status"), o.status}, {QStringLiteral("delayMs"), o.delayMs},
+            {QStringLiteral("silent"), o.silent}, {QStringLiteral("times"), o.times},
+        };
+        if (o.body) {
+            entry.insert(QStringLiteral("body"), *o.body);
+        }
+        array.append(entry);
+    }
+    return array;
 }
 
 QJsonObject CameraJson(const Camera& c) {
@@ -398,6 +329,7 @@ QJsonObject CameraJson(const Camera& c) {
         {QStringLiteral("adminPassword"), c.adminPassword},
         {QStringLiteral("httpPort"), c.httpPort},
         {QStringLiteral("faults"), FaultsJson(c.faults)},
+        {QStringLiteral("overrides"), OverridesJson(c.overrides)},
     };
 }
 
@@ -412,6 +344,7 @@ QJsonObject DriveJson(const Drive& d) {
         {QStringLiteral("partitionInfo"), d.partitionInfo},
         {QStringLiteral("dataMatch"), d.dataMatch},
         {QStringLiteral("formatDurationMs"), d.formatDurationMs},
+        {QStringLiteral("formatHoldAt"), d.formatHoldAt},
         {QStringLiteral("formatProgress"), d.formatProgress},
         {QStringLiteral("formatStartedMs"), d.formatStartedMs},
     };
@@ -457,6 +390,7 @@ QJsonObject RecorderJson(const Recorder& r) {
         {QStringLiteral("cameras"), cameras},
         {QStringLiteral("portal"), PortalDataJson(r.portal)},
         {QStringLiteral("faults"), FaultsJson(r.faults)},
+        {QStringLiteral("overrides"), OverridesJson(r.overrides)},
     };
 }
 
@@ -476,6 +410,7 @@ QJsonObject PortalJson(const Portal& p) {
         {QStringLiteral("accounts"), accounts},
         {QStringLiteral("replies"), replies},
         {QStringLiteral("faults"), FaultsJson(p.faults)},
+        {QStringLiteral("overrides"), OverridesJson(p.overrides)},
     };
 }
 
@@ -547,6 +482,64 @@ bool SetFault(Faults& faults, const QString& knob, const QString& value, QString
     return fail(QStringLiteral("unknown fault knob \"%1\"").arg(knob));
 }
 
+namespace {
+
+template <typename T, typename Read>
+std::optional<T> Catching(Read&& read, QString* error) {
+    try {
+        return read();
+    } catch (const JsonError& e) {
+        if (error) {
+            *error = e.message;
+        }
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+QJsonObject RecorderToJson(const Recorder& recorder) {
+    return RecorderJson(recorder);
+}
+
+QJsonObject CameraToJson(const Camera& camera) {
+    return CameraJson(camera);
+}
+
+QJsonObject PortalToJson(const Portal& portal) {
+    return PortalJson(portal);
+}
+
+std::optional<Recorder> RecorderFromJson(const QJsonObject& json, QString* error) {
+    return Catching<Recorder>([&] { return ReadRecorder(json, QString()); }, error);
+}
+
+std::optional<Camera> CameraFromJson(const QJsonObject& json, QString* error) {
+    return Catching<Camera>([&] { return ReadCamera(json, QString()); }, error);
+}
+
+std::optional<Portal> PortalFromJson(const QJsonObject& json, QString* error) {
+    return Catching<Portal>([&] { return ReadPortal(json, QString()); }, error);
+}
+
+std::optional<QList<ReplyOverride>> OverridesFromJson(const QJsonValue& json, const QString& path,
+                                                      QString* error) {
+    return Catching<QList<ReplyOverride>>(
+        [&] {
+            QList<ReplyOverride> overrides;
+            if (!json.isArray()) {
+                overrides.append(ReadOverride(json, path));
+                return overrides;
+            }
+            const QJsonArray array = json.toArray();
+            for (qsizetype i = 0; i < array.size(); ++i) {
+                overrides.append(ReadOverride(array.at(i), Indexed(path, i)));
+            }
+            return overrides;
+        },
+        error);
+}
+
 std::optional<Scenario> ParseScenario(const QByteArray& json, QString* error) {
     QJsonParseError jsonError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &jsonError);
@@ -584,7 +577,7 @@ std::optional<Scenario> ParseScenario(const QByteArray& json, QString* error) {
         }
         r.finish();
         return scenario;
-    } catch (const ParseError& e) {
+    } catch (const JsonError& e) {
         if (error) {
             *error = e.message;
         }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -15,6 +17,18 @@ std::optional<Scenario> ParseScenario(const QByteArray& json, QString* error);
 
 // The whole scenario, runtime state included, in the form ParseScenario reads.
 QByteArray ScenarioToJson(const Scenario& scenario);
+
+// One device in the scenario format and back, for edits while running. Errors name the field
+// from the device down ("drive.plug: expected a string").
+QJsonObject RecorderToJson(const Recorder& recorder);
+QJsonObject CameraToJson(const Camera& camera);
+QJsonObject PortalToJson(const Portal& portal);
+std::optional<Recorder> RecorderFromJson(const QJsonObject& json, QString* error);
+std::optional<Camera> CameraFromJson(const QJsonObject& json, QString* error);
+std::optional<Portal> PortalFromJson(const QJsonObject& json, QString* error);
+// One override object, or an array of them; path prefixes the field names in errors.
+std::optional<QList<ReplyOverride>> OverridesFromJson(const QJsonValue& json, const QString& path,
+                                                      QString* error);
 
 // One factory-fresh recorder with three cameras and a reachable portal on 10.77.0.0/24.
 Scenario DefaultScenario();

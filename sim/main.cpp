@@ -22,7 +22,6 @@
 #include "SimState.h"
 #include "UdpServer.h"
 
-
 namespace {
 
 int signalPipe[2] = {-1, -1};
@@ -144,13 +143,14 @@ int main(int argc, char** argv) {
     if (!udp.start(&error)) {
         return Fail(error);
     }
-    sim::ControlChannel control(state, journal, [&app] {
-        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
-    });
+    sim::HttpServers http(state, journal, caFile);
+    sim::ControlChannel control(
+        state, journal,
+        [&app] { QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection); },
+        [&http] { return http.serveNewCameras(); });
     if (!control.start(static_cast<std::uint16_t>(controlPort), &error)) {
         return Fail(error);
     }
-    sim::HttpServers http(state, journal, caFile);
     if (!http.start(&error)) {
         return Fail(error);
     }

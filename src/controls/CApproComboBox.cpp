@@ -60,6 +60,7 @@ void CApproComboBox::showList() {
     }
     list_->popup(mapToGlobal(QPoint(0, height() + kListGap)), width(), current_);
     update();
+    emit listShown();
 }
 
 void CApproComboBox::hideList() {

@@ -42,6 +42,9 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    void listShown();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -22,6 +22,7 @@ class CWaitingPage final : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kPlainMode = -1;
+    static constexpr int kFormattingMode = 0;  // any mode but the plain one
 
     static constexpr int kTickMs = 100;
     static constexpr int kFrameCount = 8;

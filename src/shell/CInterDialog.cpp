@@ -18,6 +18,8 @@ CInterDialog::CInterDialog(QWidget* outer)
     setWindowTitle(QStringLiteral("Setup Wizard"));
     setFixedSize(shape::kHostSize);
     setServices(std::make_shared<DeviceSearch>(), std::make_shared<DeviceCommandWorker>());
+    // Read on this thread at every start, so the worker never reaches into the session.
+    storageWorker_.setTargetSource([this] { return HttpTargetOf(*session_, search_.get()); });
 }
 
 void CInterDialog::setServices(std::shared_ptr<DeviceSearch> search,
@@ -25,6 +27,7 @@ void CInterDialog::setServices(std::shared_ptr<DeviceSearch> search,
     search_ = std::move(search);
     worker_ = std::move(worker);
     loginProbe_.setSender(LoginProbe::DatagramSender(search_, worker_));
+    storageWorker_.setCommandWorker(worker_);
 }
 
 CInterDialog::~CInterDialog() {

@@ -16,6 +16,7 @@ inline constexpr std::uint32_t kMoved = kUser + 115;             // 1139, wParam
 inline constexpr std::uint32_t kHyperLinkClicked = kUser + 116;  // 1140
 inline constexpr std::uint32_t kStartLoginProbe = kUser + 122;   // 1146
 inline constexpr std::uint32_t kStorageWorker = kUser + 123;     // 1147, wParam 0 start, else stop
+inline constexpr std::uint32_t kDriveReport = kUser + 124;       // 1148, to the hard-drive page
 inline constexpr std::uint32_t kNetworkNotice = kUser + 125;     // 1149, to the password page
 
 // wParam of kNavigate.

@@ -5,6 +5,7 @@
 #include "device/DeviceCommandWorker.h"
 #include "discovery/AddressText.h"
 #include "discovery/DeviceSearch.h"
+#include "shell/WizardSession.h"
 
 namespace {
 
@@ -66,4 +67,16 @@ std::int32_t WaitForAccountReply(const DeviceCommandWorker& worker,
         }
     }
     return worker.status();
+}
+
+RecorderHttpTarget HttpTargetOf(const WizardSession& session, const DeviceSearch* search) {
+    RecorderHttpTarget target{session.recorderIp(), 0, session.adminUser(),
+                              session.adminPassword()};
+    if (search != nullptr) {
+        const int index = search->FindByMac(session.recorderMac());
+        if (index >= 0) {
+            target.port = search->Port(index);
+        }
+    }
+    return target;
 }

@@ -9,6 +9,7 @@
 
 class DeviceCommandWorker;
 class DeviceSearch;
+class WizardSession;
 
 // The chosen recorder as a datagram account request addresses it.
 struct RecorderTarget {
@@ -17,6 +18,17 @@ struct RecorderTarget {
     std::int32_t replyType = 0;
     std::int32_t clockDelta = 0;
 };
+
+// Where and as whom the recorder's configuration interface is reached over plain HTTP.
+struct RecorderHttpTarget {
+    QString ip;
+    int port = 0;  // 0: the default port
+    QString user;
+    QString password;
+};
+
+// The session's recorder and account, on the HTTP port its search record gives (0 without one).
+RecorderHttpTarget HttpTargetOf(const WizardSession& session, const DeviceSearch* search);
 
 // How the start of an account request went.
 enum class AccountStart {

@@ -293,8 +293,9 @@ journal_count() {
 e2e_control_py='
 import sys, urllib.error, urllib.request
 method, url = sys.argv[1:3]
+body = sys.argv[3].encode() if len(sys.argv) > 3 else b""
 opener = urllib.request.build_opener(urllib.request.ProxyHandler({}))
-request = urllib.request.Request(url, data=b"" if method == "POST" else None, method=method)
+request = urllib.request.Request(url, data=body if method == "POST" else None, method=method)
 try:
     with opener.open(request, timeout=10) as reply:
         sys.stdout.write(reply.read().decode())
@@ -308,7 +309,8 @@ e2e_control() {
     if [[ $(readlink /proc/self/ns/user) != "$(readlink "/proc/$e2e_runner_pid/ns/user")" ]]; then
         enter=(nsenter --target "$e2e_runner_pid" --user --preserve-credentials --)
     fi
-    "${enter[@]}" "$ORB_SIM_CTL_CMD" python3 -c "$e2e_control_py" "$1" "http://$ORB_SIM_CONTROL$2"
+    "${enter[@]}" "$ORB_SIM_CTL_CMD" python3 -c "$e2e_control_py" "$1" "http://$ORB_SIM_CONTROL$2" \
+        "${@:3}"
 }
 
 sim_ctl() {
@@ -317,6 +319,11 @@ sim_ctl() {
     local knob
     for knob in "$@"; do query+="&$knob"; done
     e2e_control POST "/faults?device=$device$query" >/dev/null || fail "sim_ctl $device $*"
+}
+
+# Changes a running device: sim_set DEVICE JSON, merged into its scenario object.
+sim_set() {
+    e2e_control POST "/set?device=$1" "$2" >/dev/null || fail "sim_set $1 $2"
 }
 
 sim_state() {

@@ -119,6 +119,9 @@ elif [[ $mode == create ]]; then
     wait_trace "waiting overlay open" $((opened + 1))
     shot "$mode-08-waiting"
     wait_trace "page 9 shown: CNvrTimeZoneDlg"
+    # Back waits for the page's fetch of the zones, which opens the waiting box.
+    wait_trace "time zone list:"
+    wait_settled
     journal_wait "$(request 0xA4)"
     journal_wait "$(answer 0xA4)"
     sim_state | python3 -c "
@@ -148,6 +151,9 @@ else
     type_text "$password"
     key Return
     wait_trace "page 9 shown: CNvrTimeZoneDlg"
+    # Back waits for the page's fetch of the zones, which opens the waiting box.
+    wait_trace "time zone list:"
+    wait_settled
     shot "$mode-09"
 
     # Back to the selection, which searches again; then the recorder stops answering.

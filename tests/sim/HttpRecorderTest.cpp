@@ -171,9 +171,9 @@ TEST_F(RecorderTest, TimeZonesAreListedReadAndSet) {
     });
     EXPECT_EQ(body("/config/timezonelist?language=2"), "timezonelist=Zone A;Zone B");
 
-    EXPECT_TRUE(body("/config/datetime").startsWith("timezone=0\r\n"));
-    EXPECT_EQ(body("/config/datetime?timezone=45"), "timezone=45\r\n");
-    EXPECT_TRUE(body("/config/datetime").startsWith("timezone=45\r\ndate=2023-11-14\r\ntime="));
+    EXPECT_TRUE(body("/config/datetime").startsWith("timezone=45\r\n")) << "the default";
+    EXPECT_EQ(body("/config/datetime?timezone=13"), "timezone=13\r\n");
+    EXPECT_TRUE(body("/config/datetime").startsWith("timezone=13\r\ndate=2023-11-14\r\ntime="));
     for (const QByteArray target : {"/config/datetime?timezone=0", "/config/datetime?timezone=155",
                                     "/config/datetime?timezone=x", "/config/datetime?timezone="}) {
         const HttpReply refused = get(target);
@@ -181,7 +181,7 @@ TEST_F(RecorderTest, TimeZonesAreListedReadAndSet) {
         EXPECT_TRUE(refused.body.contains("400 Bad Request"));
     }
     EXPECT_EQ(body("/config/manrecord?record=1"), "record=1\r\n");
-    EXPECT_TRUE(body("/config/datetime").startsWith("timezone=45\r\n"));
+    EXPECT_TRUE(body("/config/datetime").startsWith("timezone=13\r\n"));
 }
 
 TEST_F(RecorderTest, FaultsAnswerTheirStatusesAndTexts) {
@@ -200,7 +200,7 @@ TEST_F(RecorderTest, FaultsAnswerTheirStatusesAndTexts) {
     });
     EXPECT_EQ(body("/config/timezonelist?language=4"), "Access Error");
     EXPECT_EQ(get("/config/datetime?timezone=3").body, "400 Bad Request");
-    EXPECT_TRUE(body("/config/datetime").startsWith("timezone=0\r\n")) << "zone unchanged";
+    EXPECT_TRUE(body("/config/datetime").startsWith("timezone=45\r\n")) << "zone unchanged";
 }
 
 TEST_F(RecorderTest, CloudDiscoveryListsTheNineFields) {

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "Journal.h"
 
 namespace {
@@ -79,6 +82,49 @@ TEST(Journal, WithoutFileRecordsNothing) {
     EXPECT_FALSE(journal.isOpen());
     journal.note(QStringLiteral("dropped"));
     journal.datagram(false, QString(), QString(), QByteArray(10, 'x'));
+    EXPECT_TRUE(journal.lines().isEmpty());
+}
+
+// Server threads write while a test reads: no line may be lost, torn or interleaved.
+TEST(Journal, InMemoryKeepsEveryLineOfConcurrentWriters) {
+    sim::Journal journal{sim::Journal::InMemory{}};
+    ASSERT_TRUE(journal.isOpen());
+    constexpr int kWriters = 4;
+    constexpr int kEach = 200;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&journal, w] {
+            for (int i = 0; i < kEach; ++i) {
+                sim::HttpRecord record;
+                record.device = QStringLiteral("writer %1").arg(w);
+                record.target = QStringLiteral("/n?i=%1").arg(i);
+                record.status = 200 + w;
+                journal.http(record);
+            }
+        });
+    }
+    qsizetype seen = 0;
+    while (seen < kWriters * kEach) {
+        const QList<QByteArray> lines = journal.lines();
+        EXPECT_GE(lines.size(), seen) << "lines only ever grow";
+        seen = lines.size();
+    }
+    for (std::thread& writer : writers) {
+        writer.join();
+    }
+
+    const QList<QJsonObject> entries = journal.entries();
+    ASSERT_EQ(entries.size(), kWriters * kEach);
+    QList<int> next(kWriters, 0);
+    for (const QJsonObject& entry : entries) {
+        const int w = entry["status"].toInt() - 200;
+        ASSERT_GE(w, 0);
+        ASSERT_LT(w, kWriters);
+        // Each writer's lines arrive in its own order.
+        EXPECT_EQ(entry["target"].toString(), QStringLiteral("/n?i=%1").arg(next[w]++));
+        EXPECT_EQ(entry["device"].toString(), QStringLiteral("writer %1").arg(w));
+    }
+    EXPECT_FALSE(journal.lines().constFirst().endsWith('\n'));
 }
 
 }  // namespace

@@ -31,18 +31,37 @@ const char* const kClassOf[14] = {nullptr,
                                   "CNubraServiceDlg",
                                   "CSummaryDlg"};
 
-// Pages 7 and 8 without a network: Next goes on as the real pages do once they have what they
-// need (their own tests drive them against recorders).
+// Pages 7 to 10 without a network: they go on and tell the host what the real pages tell it
+// once they have what they need (their own tests drive them against recorders).
 class StandInPage final : public CPageBase {
 public:
     StandInPage(CInterDialog& host, int id) : CPageBase(host, PageLookOf(id)), id_(id) {
         setObjectName(QString::fromLatin1(kClassOf[id]));
+        if (id == 10) {
+            auto* skip = new controls::CApproButton(CHddFormatDlg::kSkipId, this);
+            connect(skip, &QAbstractButton::clicked, this, [this] {
+                postToHost(msg::kStorageWorker, 1);
+                navigate(msg::kNext);
+            });
+        }
     }
     void onNext() override {
         if (id_ == 7) {
             postToHost(msg::kStartLoginProbe);
+        } else if (id_ == 9) {
+            postToHost(msg::kStorageWorker, 0);
+        } else if (id_ == 10) {
+            platform::SendMessage(&host(), msg::kStorageWorker, 1);
         }
         navigate(msg::kNext);
+    }
+    void onBack() override {
+        if (id_ == 9) {
+            postToHost(msg::kStartLoginProbe);
+        } else if (id_ == 10) {
+            postToHost(msg::kStorageWorker, 1);
+        }
+        navigate(msg::kBack);
     }
 
 private:
@@ -50,7 +69,7 @@ private:
 };
 
 std::unique_ptr<CPageBase> PageOrStandIn(int id, CInterDialog& host) {
-    if (id == 7 || id == 8) {
+    if (id >= 7 && id <= 10) {
         return std::make_unique<StandInPage>(host, id);
     }
     return CreatePage(id, host);
