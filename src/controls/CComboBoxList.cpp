@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "controls/Fonts.h"
+#include "shell/WindowShape.h"
 
 namespace controls {
 namespace {
@@ -129,6 +130,8 @@ void CComboBoxList::setMaxVisibleItems(int rows) {
 void CComboBoxList::setGeometryRows() {
     geometry_.firstRow = std::clamp(geometry_.firstRow, 0, geometry_.lastFirstRow());
     resize(geometry_.size());
+    // Without a compositor the corners outside the rounded frame would show black.
+    setMask(shape::RoundedRegion(size(), 2 * kCornerRadius));
     update();
 }
 
