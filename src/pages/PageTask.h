@@ -58,6 +58,10 @@ public:
     // whatever the job wrote before is final when busy reads 0.
     bool start(Body body);
 
+    // Clears the run flag and wakes a pausing job without waiting for it, so the caller can
+    // abort what the job is blocked in before stop() waits.
+    void requestStop() { control_->requestStop(); }
+
     // Clears the run flag, wakes a pausing job and waits for it at most the stop wait; a job
     // that overstays is abandoned. True when it ended in time (or none ran).
     bool stop();

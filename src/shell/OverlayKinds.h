@@ -39,9 +39,9 @@ int ResultOf(int kind, int sidePageResult);
 
 // What a side page may be handed, by kind.
 struct OverlayData {
-    std::array<QString, 3> previewTexts;
-    std::array<std::int32_t, 3> previewWords{};
-    std::array<std::int32_t, 2> alarmWords{};  // text variant, button variant
+    std::array<QString, 3> previewTexts;         // camera host text, user, password
+    std::array<std::int32_t, 3> previewWords{};  // anchor x and y on the screen, legacy flag
+    std::array<std::int32_t, 2> alarmWords{};    // text variant, button variant
     QString errorText;
     QString macText;
 };
