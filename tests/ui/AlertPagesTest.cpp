@@ -300,7 +300,7 @@ TEST_F(AlertOverlays, ErrorKindShowsItsTextAndAlwaysReturnsCancel) {
 }
 
 TEST_F(AlertOverlays, KindsWithoutAnAlertPageStillEndAtOnce) {
-    for (int kind : {int{overlay::kTerms}, int{overlay::kPreview}, 42}) {
+    for (int kind : {int{overlay::kTerms}, int{overlay::kCameraPassword}, 42}) {
         EXPECT_FALSE(overlay::SidePageFor(kind)) << kind;
     }
     for (int kind : {overlay::kAlarm, overlay::kNetAlarm, overlay::kError}) {
