@@ -4,6 +4,7 @@
 #include <QImageWriter>
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
 
 namespace sim {
@@ -71,11 +72,11 @@ void DrawText(QPainter& painter, int x, int y, int scale, const QString& text,
 
 }  // namespace
 
-QImage CameraPicture(const QString& name, const QDateTime& when) {
+QImage CameraPicture(const QString& name, const QDateTime& when, std::optional<QColor> tint) {
     QImage image(kCameraFrameWidth, kCameraFrameHeight, QImage::Format_RGB32);
     // A per-camera tint tells cameras apart at a glance.
-    const int hue = static_cast<int>(qHash(name) % 360U);
-    image.fill(QColor::fromHsv(hue, 90, 70));
+    const int hue = tint ? std::max(tint->hsvHue(), 0) : static_cast<int>(qHash(name) % 360U);
+    image.fill(tint.value_or(QColor::fromHsv(hue, 90, 70)));
     QPainter painter(&image);
     const int second = when.time().second();
     // A sweep that moves every second, so consecutive frames differ even when scaled down.
@@ -90,13 +91,13 @@ QImage CameraPicture(const QString& name, const QDateTime& when) {
     return image;
 }
 
-QByteArray CameraFrameJpeg(const QString& name, const QDateTime& when) {
+QByteArray CameraFrameJpeg(const QString& name, const QDateTime& when, std::optional<QColor> tint) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(80);
-    if (!writer.write(CameraPicture(name, when))) {
+    if (!writer.write(CameraPicture(name, when, tint))) {
         return {};
     }
     return bytes;

@@ -3,6 +3,8 @@
 #include <QDateTime>
 
 #include "CameraFrame.h"
+#include "CameraListing.h"
+#include "JpegModes.h"
 #include "ReplyOverride.h"
 
 namespace sim {
@@ -49,6 +51,9 @@ HttpReply CameraHttp::answer(const HttpRequest& request) {
         AuthPolicy policy;
         Faults faults;
         QString name;
+        QString jpegMode;
+        int pieceBytes = 0;
+        int pauseMs = 0;
     };
     const auto settings = state_.with([this](Scenario& scenario) -> std::optional<Settings> {
         const Camera* camera = FindCamera(scenario, ip_, port_);
@@ -56,8 +61,12 @@ HttpReply CameraHttp::answer(const HttpRequest& request) {
             return std::nullopt;
         }
         const QString name = camera->name.isEmpty() ? camera->model : camera->name;
-        return Settings{
-            {camera->adminPassword, camera->faults.digestChallenge}, camera->faults, name};
+        return Settings{{camera->adminPassword, camera->faults.digestChallenge},
+                        camera->faults,
+                        name,
+                        camera->jpegMode,
+                        camera->jpegPieceBytes,
+                        camera->jpegPauseMs};
     });
     if (!settings) {
         return TextReply(404, "404 Not Found\r\n");
@@ -78,13 +87,13 @@ HttpReply CameraHttp::answer(const HttpRequest& request) {
 
     const QByteArray path = request.path();
     if (path == "/image/jpeg.cgi") {
-        const QDateTime now = QDateTime::fromMSecsSinceEpoch(clock_());
-        HttpReply frame = TextReply(200, CameraFrameJpeg(settings->name, now));
-        if (frame.body.isEmpty()) {
-            return TextReply(500, "500 no JPEG writer\r\n");
-        }
-        frame.contentType = "image/jpeg";
-        return frame;
+        // UTC like the recorder's clock; local time would also take glibc's time-zone lock,
+        // which ThreadSanitizer cannot see, from every server thread.
+        const QDateTime now = QDateTime::fromMSecsSinceEpoch(clock_(), Qt::UTC);
+        return JpegModeReply(
+            settings->jpegMode,
+            [&](std::optional<QColor> tint) { return CameraFrameJpeg(settings->name, now, tint); },
+            settings->pieceBytes, settings->pauseMs);
     }
     if (path == "/system.cgi") {
         const HttpPairs query = SplitQuery(request.query());
@@ -94,21 +103,21 @@ HttpReply CameraHttp::answer(const HttpRequest& request) {
             return TextReply(400, "400 Bad Request\r\n");
         }
         const QString newPassword = QString::fromUtf8(*password);
-        const bool changed = state_.with([&](Scenario& scenario) {
+        const auto echo = state_.with([&](Scenario& scenario) -> std::optional<QByteArray> {
             Camera* camera = FindCamera(scenario, ip_, port_);
             if (camera == nullptr) {
-                return false;
+                return std::nullopt;
             }
-            camera->adminPassword = newPassword;
-            return true;
+            ChangeCameraPassword(*camera, newPassword);
+            return camera->echoPassword ? camera->echoPassword->toUtf8() : *password;
         });
-        if (!changed) {
+        if (!echo) {
             return TextReply(404, "404 Not Found\r\n");
         }
         return TextReply(
             200,
             KeyValueLines({{"AdminID", "admin"},
-                           {"AdminPassword", *password},
+                           {"AdminPassword", *echo},
                            {"ConfigReboot", QueryValue(query, "ConfigReboot").value_or("No")}}));
     }
     return TextReply(404, "404 Not Found\r\n");

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 
+#include "CameraListing.h"
 #include "HttpCredentialCipher.h"
 #include "ReplyOverride.h"
 #include "TimeZones.h"
@@ -61,18 +62,6 @@ HttpReply Refused(const QByteArray& why) {
 
 HttpReply Ok(const QList<QPair<QByteArray, QByteArray>>& pairs) {
     return TextReply(200, KeyValueLines(pairs));
-}
-
-Camera* CameraByIp(Recorder& recorder, const QString& ip) {
-    if (ip.isEmpty()) {
-        return nullptr;
-    }
-    for (Camera& camera : recorder.cameras) {
-        if (camera.ip == ip) {
-            return &camera;
-        }
-    }
-    return nullptr;
 }
 
 bool Formatting(const Drive& drive) {
@@ -332,7 +321,7 @@ HttpReply HttpRecorder::manualRecord(Scenario&, Recorder&, const HttpPairs& quer
 }
 
 HttpReply HttpRecorder::addCamera(Scenario&, Recorder& recorder, const HttpPairs& query) {
-    Camera* camera = CameraByIp(recorder, TextValue(query, "hostname"));
+    Camera* camera = ListedCamera(recorder, TextValue(query, "hostname"));
     const auto account = Base64Value(query, "account");
     const auto pass = Base64Value(query, "pass");
     if (camera == nullptr) {
@@ -340,6 +329,9 @@ HttpReply HttpRecorder::addCamera(Scenario&, Recorder& recorder, const HttpPairs
     }
     if (!account || !pass) {
         return Refused("account and pass must be Base64");
+    }
+    if (camera->faults.refuseAdd) {
+        return Refused("the camera refused");
     }
     camera->addedFlag = QStringLiteral("1");
     camera->account = *account;
@@ -367,7 +359,7 @@ HttpReply HttpRecorder::cameraList(Scenario&, Recorder& recorder, const HttpPair
             continue;
         }
         body += "avdevid=" + QByteArray::number(i) + ";avdevname=" + Utf8(camera.model) +
-                ";hostname=" + Utf8(camera.ip) + ";hostid=" + Utf8(camera.mac) +
+                ";hostname=" + Utf8(ListedHost(camera)) + ";hostid=" + Utf8(camera.mac) +
                 ";protocol=" + Utf8(camera.protocol) +
                 ";protocoltype=" + Utf8(camera.protocolType) + ";brand=" + Utf8(camera.brand) +
                 ";product=" + Utf8(camera.model) + "\r\n";
@@ -398,7 +390,7 @@ HttpReply HttpRecorder::changeCameraPassword(Scenario&, Recorder& recorder,
             camera = &recorder.cameras[index];
         }
     } else {
-        camera = CameraByIp(recorder, TextValue(query, "hostname"));
+        camera = ListedCamera(recorder, TextValue(query, "hostname"));
         if (Base64Value(query, "username") != QStringLiteral("admin")) {
             camera = nullptr;
         }
@@ -416,13 +408,12 @@ HttpReply HttpRecorder::changeCameraPassword(Scenario&, Recorder& recorder,
     if (*oldPassword != camera->adminPassword) {
         return Refused("wrong password");
     }
-    camera->adminPassword = *newPassword;
-    camera->password = *newPassword;
+    ChangeCameraPassword(*camera, *newPassword);
     return Ok({{"result", "ok"}});
 }
 
 HttpReply HttpRecorder::detectCamera(Scenario&, Recorder& recorder, const HttpPairs& query) {
-    const Camera* camera = CameraByIp(recorder, TextValue(query, "hostname"));
+    const Camera* camera = ListedCamera(recorder, TextValue(query, "hostname"));
     const auto account = Base64Value(query, "account");
     const auto pass = Base64Value(query, "pass");
     if (camera == nullptr || camera->faults.silentHttp) {
@@ -435,14 +426,7 @@ HttpReply HttpRecorder::detectCamera(Scenario&, Recorder& recorder, const HttpPa
 }
 
 HttpReply HttpRecorder::cloudDiscovery(Scenario&, Recorder& recorder, const HttpPairs&) {
-    QByteArray body;
-    for (const Camera& camera : recorder.cameras) {
-        const QStringList fields = {camera.addedFlag, camera.ip,       camera.mac,
-                                    camera.brand,     camera.model,    camera.account,
-                                    camera.password,  camera.protocol, camera.protocolType};
-        body += Utf8(fields.join(QLatin1Char(';'))) + "\r\n";
-    }
-    return TextReply(200, body);
+    return TextReply(200, DiscoveryList(recorder));
 }
 
 HttpReply HttpRecorder::cloudPortal(Scenario& scenario, Recorder& recorder, const HttpPairs&) {

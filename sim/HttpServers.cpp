@@ -26,6 +26,9 @@ using namespace std::chrono_literals;
 // keep-alive connection (the library only looks at its stop flag between keep-alive waits).
 constexpr time_t kKeepAliveSeconds = 2;
 constexpr time_t kReadTimeoutSeconds = 5;
+// A camera's client that stops reading a long body holds a server thread, and so stop(), no
+// longer than this.
+constexpr time_t kCameraWriteTimeoutSeconds = 2;
 constexpr size_t kMaxBody = 1 << 20;
 constexpr auto kSilencePoll = 100ms;
 constexpr auto kStartWait = 5s;
@@ -154,7 +157,11 @@ int HttpServers::listen(std::unique_ptr<Listener> listener, const QString& ip, i
         for (const auto& [name, value] : reply.headers) {
             res.set_header(name.toStdString(), value.toStdString());
         }
-        res.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+        if (reply.paced) {
+            sendPaced(res, *reply.paced, reply.contentType.toStdString());
+        } else {
+            res.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+        }
     };
     // Every path and method reaches the device, which decides what exists.
     const std::string everything = R"([\s\S]*)";
@@ -206,6 +213,32 @@ int HttpServers::listen(std::unique_ptr<Listener> listener, const QString& ip, i
     return bound;
 }
 
+void HttpServers::sendPaced(httplib::Response& res, const PacedBody& body,
+                            const std::string& contentType) {
+    const auto shared = std::make_shared<const PacedBody>(body);
+    // The pause follows its piece within one call, so the library's own stop check between
+    // calls cannot skip it; it waits on the stop signal, so stop() does not wait for a slow or
+    // endless body.
+    const auto piece = [this, shared](size_t offset, httplib::DataSink& sink) {
+        const auto at = static_cast<qint64>(offset);
+        const QByteArray bytes = PieceAt(*shared, at);
+        // Only an endless body is chunked, and a sized one is never asked past its end.
+        if (bytes.isEmpty() || !sink.write(bytes.constData(), static_cast<size_t>(bytes.size()))) {
+            return false;
+        }
+        const bool more = !shared->filler.isEmpty() || at + bytes.size() < shared->bytes.size();
+        return !more || !stopWithin(std::chrono::milliseconds(shared->pauseMs));
+    };
+    if (shared->filler.isEmpty()) {
+        res.set_content_provider(static_cast<size_t>(shared->bytes.size()), contentType,
+                                 [piece](size_t offset, size_t, httplib::DataSink& sink) {
+                                     return piece(offset, sink);
+                                 });
+    } else {
+        res.set_chunked_content_provider(contentType, piece);
+    }
+}
+
 bool HttpServers::listenCamera(const QString& ip, int port, QString* error) {
     auto handler = std::make_shared<CameraHttp>(state_, ip, port);
     auto l = std::make_unique<Listener>();
@@ -214,6 +247,7 @@ bool HttpServers::listenCamera(const QString& ip, int port, QString* error) {
     l->handle = [handler](const HttpRequest& request) { return handler->handle(request); };
     l->faults = [handler] { return handler->faults(); };
     l->server = std::make_unique<httplib::Server>();
+    l->server->set_write_timeout(kCameraWriteTimeoutSeconds, 0);
     return listen(std::move(l), ip, port, error) != 0;
 }
 

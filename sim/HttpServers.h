@@ -12,15 +12,21 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "Journal.h"
 #include "SimState.h"
 
+namespace httplib {
+struct Response;
+}  // namespace httplib
+
 namespace sim {
 
 struct HttpReply;
+struct PacedBody;
 
 class HttpServers {
 public:
@@ -58,6 +64,8 @@ private:
     bool holdBack(Listener& listener);
     // Blocks for what a reply override asks: a delay, or silence until overrides are cleared.
     bool holdReply(const HttpReply& reply);
+    // The body goes out piece by piece from the connection's thread.
+    void sendPaced(httplib::Response& res, const PacedBody& body, const std::string& contentType);
     // Waits for the stop signal; true when it came.
     bool stopWithin(std::chrono::milliseconds wait);
 

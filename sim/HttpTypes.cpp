@@ -1,5 +1,7 @@
 #include "HttpTypes.h"
 
+#include <algorithm>
+
 namespace sim {
 
 std::optional<QByteArray> HttpRequest::header(const QByteArray& name) const {
@@ -91,6 +93,29 @@ HttpReply TextReply(int status, const QByteArray& body) {
     reply.status = status;
     reply.body = body;
     return reply;
+}
+
+QByteArray PieceAt(const PacedBody& body, qint64 offset) {
+    const qint64 piece = std::max(1, body.pieceBytes);
+    const qint64 head = body.bytes.size();
+    if (offset < 0) {
+        return {};
+    }
+    if (offset < head) {
+        return body.bytes.mid(offset, std::min(piece, head - offset));
+    }
+    if (body.filler.isEmpty()) {
+        return {};
+    }
+    QByteArray out;
+    out.reserve(piece);
+    qint64 at = (offset - head) % body.filler.size();
+    while (out.size() < piece) {
+        const qint64 take = std::min(piece - out.size(), body.filler.size() - at);
+        out.append(body.filler.constData() + at, take);
+        at = 0;
+    }
+    return out;
 }
 
 }  // namespace sim

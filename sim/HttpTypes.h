@@ -27,11 +27,25 @@ struct HttpRequest {
     QByteArray query() const;  // target after the first "?"
 };
 
+// A body that leaves piece by piece, with a pause after every piece but the last: bytes, then
+// filler over and over for as long as the client reads, when there is filler.
+struct PacedBody {
+    QByteArray bytes;
+    QByteArray filler;
+    int pieceBytes = 64;
+    int pauseMs = 20;
+};
+
+// The piece that begins offset bytes into the body; empty past the end of a body without
+// filler.
+QByteArray PieceAt(const PacedBody& body, qint64 offset);
+
 struct HttpReply {
     int status = 200;
     QByteArray contentType = "text/plain";
     QByteArray body;
     HttpPairs headers;
+    std::optional<PacedBody> paced;  // sent instead of body
     // Set by a reply override; the transport honours them before it answers.
     bool overridden = false;
     int holdMs = 0;

@@ -28,6 +28,7 @@ struct Faults {
     bool badRequest = false;       // time-zone writes answer "400 Bad Request"
     bool failFormat = false;       // format progress stops and the drive is not ready
     int portalDelayMs = 0;         // the portal answers this much later
+    bool refuseAdd = false;        // on a camera: the recorder refuses to add it
 };
 
 // An answer a device gives in place of its own to requests on one path. A device's overrides
@@ -57,6 +58,15 @@ struct Camera {
     QString name;           // drawn on its JPEG frames
     QString adminPassword;  // the camera's own password for /image/jpeg.cgi and /system.cgi
     int httpPort = 80;
+    // What the recorder lists and knows the camera by (requests name it so); empty: ip.
+    QString listedIp;
+    // Reported instead of the new password after any password change; nothing: the new one.
+    std::optional<QString> echoPassword;
+    // What /image/jpeg.cgi sends: one of JpegModeNames(); pieces and pauses pace "trickle"
+    // and "nomarker".
+    QString jpegMode = QStringLiteral("normal");
+    int jpegPieceBytes = 64;
+    int jpegPauseMs = 20;
     Faults faults;
     QList<ReplyOverride> overrides;
 };
@@ -108,6 +118,8 @@ struct Recorder {
     int currentZone = 45;
     Drive drive;
     QList<Camera> cameras;
+    // Sent as the discovery list instead of the cameras' fields, one line each.
+    std::optional<QStringList> discoveryLines;
     PortalData portal;
     Faults faults;
     QList<ReplyOverride> overrides;

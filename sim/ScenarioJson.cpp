@@ -9,6 +9,7 @@
 
 #include <limits>
 
+#include "JpegModes.h"
 #include "JsonReader.h"
 
 namespace sim {
@@ -34,6 +35,7 @@ constexpr BoolKnob kBoolKnobs[] = {
     {"accessError", &Faults::accessError},
     {"badRequest", &Faults::badRequest},
     {"failFormat", &Faults::failFormat},
+    {"refuseAdd", &Faults::refuseAdd},
 };
 
 constexpr IntKnob kIntKnobs[] = {
@@ -110,6 +112,49 @@ void ReadOverridesField(ObjectReader& r, QList<ReplyOverride>& out) {
     }
 }
 
+// A discovery line is cut at CR LF and a listed host at ";" too: either would move fields.
+void RefuseSeparators(const QString& text, const QString& separators, const QString& where) {
+    for (const QChar separator : separators) {
+        if (text.contains(separator)) {
+            ObjectReader::fail(where, QStringLiteral("must not hold U+%1 (\"%2\")")
+                                          .arg(separator.unicode(), 4, 16, QLatin1Char('0'))
+                                          .arg(text));
+        }
+    }
+}
+
+const QString kLineEnds = QStringLiteral("\r\n");
+
+// Null, like leaving the field out, stands for none.
+std::optional<QString> ReadOptionalText(ObjectReader& r, const char* key) {
+    const auto v = r.take(key);
+    if (!v || v->isNull()) {
+        return std::nullopt;
+    }
+    if (!v->isString()) {
+        ObjectReader::fail(r.at(QLatin1String(key)), QStringLiteral("expected a string or null"));
+    }
+    return v->toString();
+}
+
+std::optional<QStringList> ReadLines(ObjectReader& r, const char* key) {
+    const auto v = r.take(key);
+    if (!v || v->isNull()) {
+        return std::nullopt;
+    }
+    const QString where = r.at(QLatin1String(key));
+    const QJsonArray array = ObjectReader::Array(*v, where);
+    QStringList lines;
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        if (!array.at(i).isString()) {
+            ObjectReader::fail(Indexed(where, i), QStringLiteral("expected a string"));
+        }
+        lines.append(array.at(i).toString());
+        RefuseSeparators(lines.constLast(), kLineEnds, Indexed(where, i));
+    }
+    return lines;
+}
+
 Camera ReadCamera(const QJsonValue& value, const QString& path) {
     Camera c;
     ObjectReader r(value, path);
@@ -125,6 +170,18 @@ Camera ReadCamera(const QJsonValue& value, const QString& path) {
     r.text("name", c.name);
     r.text("adminPassword", c.adminPassword);
     r.port("httpPort", c.httpPort);
+    if (r.text("listedIp", c.listedIp)) {
+        RefuseSeparators(c.listedIp, QStringLiteral(";") + kLineEnds,
+                         r.at(QStringLiteral("listedIp")));
+    }
+    c.echoPassword = ReadOptionalText(r, "echoPassword");
+    if (r.text("jpegMode", c.jpegMode) && !JpegModeNames().contains(c.jpegMode)) {
+        ObjectReader::fail(r.at(QStringLiteral("jpegMode")),
+                           QStringLiteral("\"%1\" is none of %2")
+                               .arg(c.jpegMode, JpegModeNames().join(QStringLiteral(", "))));
+    }
+    r.integer("jpegPieceBytes", c.jpegPieceBytes, 1, 1000000);
+    r.integer("jpegPauseMs", c.jpegPauseMs, 0, 600000);
     ReadFaultsField(r, c.faults);
     ReadOverridesField(r, c.overrides);
     r.finish();
@@ -231,6 +288,7 @@ Recorder ReadRecorder(const QJsonValue& value, const QString& path) {
             rec.cameras.append(ReadCamera(array.at(i), Indexed(where, i)));
         }
     }
+    rec.discoveryLines = ReadLines(r, "discoveryLines");
     if (const auto v = r.take("portal")) {
         rec.portal = ReadPortalData(*v, r.at(QStringLiteral("portal")));
     }
@@ -328,6 +386,12 @@ QJsonObject CameraJson(const Camera& c) {
         {QStringLiteral("name"), c.name},
         {QStringLiteral("adminPassword"), c.adminPassword},
         {QStringLiteral("httpPort"), c.httpPort},
+        {QStringLiteral("listedIp"), c.listedIp},
+        {QStringLiteral("echoPassword"),
+         c.echoPassword ? QJsonValue(*c.echoPassword) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("jpegMode"), c.jpegMode},
+        {QStringLiteral("jpegPieceBytes"), c.jpegPieceBytes},
+        {QStringLiteral("jpegPauseMs"), c.jpegPauseMs},
         {QStringLiteral("faults"), FaultsJson(c.faults)},
         {QStringLiteral("overrides"), OverridesJson(c.overrides)},
     };
@@ -388,6 +452,9 @@ QJsonObject RecorderJson(const Recorder& r) {
         {QStringLiteral("currentZone"), r.currentZone},
         {QStringLiteral("drive"), DriveJson(r.drive)},
         {QStringLiteral("cameras"), cameras},
+        {QStringLiteral("discoveryLines"),
+         r.discoveryLines ? QJsonValue(QJsonArray::fromStringList(*r.discoveryLines))
+                          : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("portal"), PortalDataJson(r.portal)},
         {QStringLiteral("faults"), FaultsJson(r.faults)},
         {QStringLiteral("overrides"), OverridesJson(r.overrides)},

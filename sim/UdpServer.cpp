@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+#include "CameraListing.h"
 #include "SimCrypto.h"
 
 namespace sim {
@@ -251,6 +252,7 @@ void HandleAccount(Scenario& scenario, const QByteArray& datagram, const Bytes& 
 
     // Whoever the MAC names answers: a recorder, or for a password change a legacy camera.
     QString* password = nullptr;
+    Camera* camera = nullptr;  // when a camera answers
     const Faults* faults = nullptr;
     QString ip;
     QString who;
@@ -267,12 +269,13 @@ void HandleAccount(Scenario& scenario, const QByteArray& datagram, const Bytes& 
     }
     if (!password && opcode == kPasswordChange) {
         for (Recorder& recorder : scenario.recorders) {
-            for (Camera& camera : recorder.cameras) {
-                if (!password && IsLegacy(camera) && MacBytes(camera.mac) == target) {
-                    password = &camera.adminPassword;
-                    faults = &camera.faults;
-                    ip = camera.ip;
-                    who = QStringLiteral("camera ") + camera.mac;
+            for (Camera& c : recorder.cameras) {
+                if (!password && IsLegacy(c) && MacBytes(c.mac) == target) {
+                    camera = &c;
+                    password = &c.adminPassword;
+                    faults = &c.faults;
+                    ip = c.ip;
+                    who = QStringLiteral("camera ") + c.mac;
                 }
             }
         }
@@ -287,7 +290,9 @@ void HandleAccount(Scenario& scenario, const QByteArray& datagram, const Bytes& 
                              .arg(who, isLong ? QStringLiteral("long") : QStringLiteral("short"))
                              .arg(opcode, 2, 16, QLatin1Char('0'))
                              .arg(result.reason));
-    if (result.newPassword) {
+    if (result.newPassword && camera != nullptr) {
+        ChangeCameraPassword(*camera, *result.newPassword);
+    } else if (result.newPassword) {
         *password = *result.newPassword;
     }
     AddReplies(outcome, *faults, ip,
