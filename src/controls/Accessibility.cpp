@@ -9,9 +9,9 @@
 #include "controls/CApproComboBox.h"
 #include "controls/CApproStatic.h"
 #include "controls/CBaseStatic.h"
+#include "controls/CCamListCtrl.h"
 #include "controls/CHyperLink.h"
 #include "controls/CLinkStatic.h"
-#include "controls/CNvrHeaderCtrl.h"
 #include "controls/CNvrListCtrl.h"
 #include "controls/CStateButton.h"
 
@@ -146,12 +146,13 @@ private:
     CStateButton* button() const { return static_cast<CStateButton*>(widget()); }
 };
 
-// One row of the recorder list: a list item, checked while it holds the mark.
-class AccessibleNvrRow final : public QAccessibleInterface, public QAccessibleActionInterface {
+// One row of a self-painted list: a list item, checked while it holds the list's mark.
+class AccessibleRow final : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    AccessibleNvrRow(CNvrListCtrl* list, int row) : list_(list), row_(row) {}
+    AccessibleRow(QWidget* list, AccessibleRows* rows, int row)
+        : list_(list), rows_(rows), row_(row) {}
 
-    bool isValid() const override { return list_ != nullptr && row_ < list_->rowCount(); }
+    bool isValid() const override { return list_ != nullptr && row_ < rows_->rowCount(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override {
         return list_ != nullptr ? list_->window()->windowHandle() : nullptr;
@@ -165,7 +166,7 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
     QString text(QAccessible::Text kind) const override {
-        return kind == QAccessible::Name && isValid() ? list_->rowDescription(row_) : QString();
+        return kind == QAccessible::Name && isValid() ? rows_->rowDescription(row_) : QString();
     }
     void setText(QAccessible::Text, const QString&) override {}
 
@@ -173,9 +174,7 @@ public:
         if (!isValid()) {
             return {};
         }
-        const QRect first = list_->cellRect(row_, 0);
-        const QRect last = list_->cellRect(row_, CNvrHeaderCtrl::kColumnCount - 1);
-        const QRect row(first.topLeft(), last.bottomRight());
+        const QRect row = rows_->rowRect(row_);
         return QRect(list_->mapToGlobal(row.topLeft()), row.size());
     }
 
@@ -188,14 +187,12 @@ public:
             return s;
         }
         s.checkable = true;
-        s.checked = list_->isMarked(row_);
+        s.checked = rows_->isRowChecked(row_);
         s.selectable = true;
         s.selected = s.checked;
         s.focusable = true;
-        s.focused = list_->hasFocus() && list_->focusRow() == row_;
-        const QRect shown =
-            list_->viewport()->geometry().translated(list_->viewport()->parentWidget()->pos());
-        s.offscreen = !shown.intersects(list_->cellRect(row_, 0));
+        s.focused = list_->hasFocus() && rows_->focusRow() == row_;
+        s.offscreen = !rows_->isRowShown(row_);
         return s;
     }
 
@@ -209,45 +206,46 @@ public:
     QStringList actionNames() const override { return {toggleAction()}; }
     void doAction(const QString& action) override {
         if (action == toggleAction() && isValid()) {
-            list_->markRow(row_, true);
-            list_->scrollToRow(row_);
+            rows_->toggleRow(row_);
         }
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    QPointer<CNvrListCtrl> list_;
+    QPointer<QWidget> list_;
+    AccessibleRows* rows_;  // the list itself, valid while list_ is
     int row_;
 };
 
-// The recorder list: its rows are its children.
-class AccessibleNvrList final : public QAccessibleWidget {
+// A self-painted list: its rows are its children.
+class AccessibleRowList final : public QAccessibleWidget {
 public:
-    explicit AccessibleNvrList(CNvrListCtrl* list) : QAccessibleWidget(list, QAccessible::List) {}
-    ~AccessibleNvrList() override {
-        for (QAccessible::Id id : rows_) {
+    AccessibleRowList(QWidget* list, AccessibleRows* rows)
+        : QAccessibleWidget(list, QAccessible::List), rows_(rows) {}
+    ~AccessibleRowList() override {
+        for (QAccessible::Id id : ids_) {
             QAccessible::deleteAccessibleInterface(id);
         }
     }
 
-    int childCount() const override { return list()->rowCount(); }
+    int childCount() const override { return rows_->rowCount(); }
 
     QAccessibleInterface* child(int index) const override {
         if (index < 0 || index >= childCount()) {
             return nullptr;
         }
         // Made once per index and kept by Qt's cache, so tools see the same object each time.
-        while (static_cast<int>(rows_.size()) <= index) {
-            auto* row = new AccessibleNvrRow(list(), static_cast<int>(rows_.size()));
-            rows_.push_back(QAccessible::registerAccessibleInterface(row));
+        while (static_cast<int>(ids_.size()) <= index) {
+            auto* row = new AccessibleRow(widget(), rows_, static_cast<int>(ids_.size()));
+            ids_.push_back(QAccessible::registerAccessibleInterface(row));
         }
-        return QAccessible::accessibleInterface(rows_[static_cast<size_t>(index)]);
+        return QAccessible::accessibleInterface(ids_[static_cast<size_t>(index)]);
     }
 
     int indexOfChild(const QAccessibleInterface* child) const override {
         const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child));
-        for (size_t i = 0; i < rows_.size(); ++i) {
-            if (rows_[i] == id && static_cast<int>(i) < childCount()) {
+        for (size_t i = 0; i < ids_.size(); ++i) {
+            if (ids_[i] == id && static_cast<int>(i) < childCount()) {
                 return static_cast<int>(i);
             }
         }
@@ -255,17 +253,16 @@ public:
     }
 
     QAccessibleInterface* childAt(int x, int y) const override {
-        return child(list()->rowAt(list()->mapFromGlobal(QPoint(x, y))));
+        return child(rows_->rowAt(widget()->mapFromGlobal(QPoint(x, y))));
     }
 
     QAccessibleInterface* focusChild() const override {
-        return list()->hasFocus() ? child(list()->focusRow()) : nullptr;
+        return widget()->hasFocus() ? child(rows_->focusRow()) : nullptr;
     }
 
 private:
-    CNvrListCtrl* list() const { return static_cast<CNvrListCtrl*>(widget()); }
-
-    mutable std::vector<QAccessible::Id> rows_;
+    AccessibleRows* rows_;
+    mutable std::vector<QAccessible::Id> ids_;
 };
 
 template <typename T>
@@ -292,7 +289,12 @@ QAccessibleInterface* AccessibleControl(const QString& className, QObject* objec
         return new AccessibleButton(static_cast<CStateButton*>(widget));
     }
     if (Is<CNvrListCtrl>(className)) {
-        return new AccessibleNvrList(static_cast<CNvrListCtrl*>(widget));
+        auto* list = static_cast<CNvrListCtrl*>(widget);
+        return new AccessibleRowList(list, list);
+    }
+    if (Is<CCamListCtrl>(className)) {
+        auto* list = static_cast<CCamListCtrl*>(widget);
+        return new AccessibleRowList(list, list);
     }
     if (Is<CLinkStatic>(className) || Is<CHyperLink>(className)) {
         return new AccessibleText(widget, QAccessible::Link);

@@ -207,6 +207,21 @@ void CNvrListCtrl::scrollToRow(int row) {
     }
 }
 
+QRect CNvrListCtrl::rowRect(int row) const {
+    const QRect first = cellRect(row, 0);
+    const QRect last = cellRect(row, Header::kColumnCount - 1);
+    return {first.topLeft(), last.bottomRight()};
+}
+
+bool CNvrListCtrl::isRowShown(int row) const {
+    return body_->geometry().intersects(cellRect(row, 0));
+}
+
+void CNvrListCtrl::toggleRow(int row) {
+    markRow(row, true);
+    scrollToRow(row);
+}
+
 void CNvrListCtrl::updateScrollRange() {
     QScrollBar* bar = body_->verticalScrollBar();
     const int shown = body_->height();

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "controls/AccessibleRows.h"
 #include "controls/CListCtrlVScrollbar.h"
 #include "controls/ResourcePicture.h"
 #include "platform/MessageWindow.h"
@@ -25,7 +26,7 @@ class CNvrHeaderCtrl;
 //
 // The slim scroll bar belongs to the list but stands beside it, in the list's parent: right of
 // the list, as tall as it, following it when it moves or resizes.
-class CNvrListCtrl : public platform::MessageWindow<QWidget> {
+class CNvrListCtrl : public platform::MessageWindow<QWidget>, public AccessibleRows {
     Q_OBJECT
 public:
     static constexpr int kRowHeight = 44;
@@ -49,12 +50,12 @@ public:
     // A row numbered rowCount() + 1, not marked.
     void addRow(const QString& ipText, const QString& macText);
     void clearRows();
-    int rowCount() const { return static_cast<int>(rows_.size()); }
+    int rowCount() const override { return static_cast<int>(rows_.size()); }
 
     QString ipText(int row) const;
     QString macText(int row) const;
     // "No. N, IP, MAC": what assistive tools read for a row.
-    QString rowDescription(int row) const;
+    QString rowDescription(int row) const override;
     bool isMarked(int row) const;
     // The lowest marked row, -1 for none.
     int firstMarkedRow() const;
@@ -63,14 +64,19 @@ public:
     void markRow(int row, bool notifyPage);
 
     // The row the keyboard works on: the last marked one, else the first; -1 without rows.
-    int focusRow() const;
+    int focusRow() const override;
 
     // What a cell of a row covers in the list's own coordinates (rows scroll under the header).
     QRect cellRect(int row, int column) const;
     // The row and column under a point of the list, -1 each for none.
-    int rowAt(QPoint point) const;
+    int rowAt(QPoint point) const override;
     int columnAt(QPoint point) const;
     void scrollToRow(int row);
+
+    bool isRowChecked(int row) const override { return isMarked(row); }
+    QRect rowRect(int row) const override;
+    bool isRowShown(int row) const override;
+    void toggleRow(int row) override;
 
     // The headings and the list's name in the active language.
     void retranslate();

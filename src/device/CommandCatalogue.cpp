@@ -193,8 +193,9 @@ std::int32_t ChangeCameraPassword(CommandContext& context, const CommandParams& 
         path = Fill(
             u"/config/avdevchangepassword?hostname={}&protocol={}&protocoltype={}"
             u"&username={}&oldpassword={}&newpassword={}",
-            {params.camHost, params.camProtocol, params.camProtocolType,
-             Base64Encode(params.camUser), *oldPassword, *newPassword});
+            {EscapeFragmentMark(params.camHost), EscapeFragmentMark(params.camProtocol),
+             EscapeFragmentMark(params.camProtocolType), Base64Encode(params.camUser), *oldPassword,
+             *newPassword});
     }
     return Request(context, path) ? kCommandDone : kCommandFailed;
 }
@@ -251,9 +252,10 @@ QString CommandPath(std::int32_t code, const CommandParams& p) {
             return Fill(
                 u"/config/addavdev?avdevid={}&avdevname={}&hostname={}&hostid={}"
                 u"&protocol={}&protocoltype={}&account={}&pass={}&brand={}&product={}",
-                {Number(p.avdevid), p.avdevname, p.hostname, p.hostid, Number(p.protocol),
-                 Number(p.protocoltype), Base64Encode(p.account), Base64Encode(p.pass), p.brand,
-                 p.product});
+                {Number(p.avdevid), EscapeFragmentMark(p.avdevname), EscapeFragmentMark(p.hostname),
+                 EscapeFragmentMark(p.hostid), Number(p.protocol), Number(p.protocoltype),
+                 Base64Encode(p.account), Base64Encode(p.pass), EscapeFragmentMark(p.brand),
+                 EscapeFragmentMark(p.product)});
         case CMD_DELETE_CAMERA:
             return Fill(u"/config/delavdev?avdevid={}", {Number(p.avdevid)});
         case CMD_SET_NUBRA_REG_STATUS:
@@ -272,8 +274,9 @@ QString CommandPath(std::int32_t code, const CommandParams& p) {
             return Fill(
                 u"/config/avdevdetect?hostname={}&account={}&pass={}&brand={}&protocol={}"
                 u"&product={}",
-                {p.camHost, Base64Encode(p.camUser), Base64Encode(p.camPassword), p.camBrand,
-                 p.camProtocol, p.camProduct});
+                {EscapeFragmentMark(p.camHost), Base64Encode(p.camUser),
+                 Base64Encode(p.camPassword), EscapeFragmentMark(p.camBrand),
+                 EscapeFragmentMark(p.camProtocol), EscapeFragmentMark(p.camProduct)});
         default:
             return {};
     }

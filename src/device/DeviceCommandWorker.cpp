@@ -87,8 +87,7 @@ void DeviceCommandWorker::setAvdevid(std::int32_t avdevid) {
 }
 
 void DeviceCommandWorker::setSecurePort(int port) {
-    std::lock_guard control(controlMutex_);
-    securePort_ = port;
+    securePort_.store(port);
 }
 
 void DeviceCommandWorker::setUdpDestination(const QString& ip) {
@@ -292,7 +291,7 @@ bool DeviceCommandWorker::StartCommandLocked(const QString& host, int port, cons
     host_ = host;
     user_ = user;
     password_ = password;
-    port_ = secure ? securePort_ : port;
+    port_ = secure ? securePort_.load() : port;
     const std::uint64_t generation = BeginGeneration(*udp_, false);
     std::this_thread::sleep_for(kPause);
     // Aborts a request still running on an older thread, which then ends quickly.

@@ -182,6 +182,7 @@ public:
 
     // Where secure commands connect; tests use a port of their own.
     void setSecurePort(int port);
+    int securePort() const { return securePort_.load(); }
 
     // What the endpoint's receive thread calls for every datagram; public so tests can inject.
     void HandleUdpReply(std::span<const std::uint8_t> datagram);
@@ -246,7 +247,7 @@ private:
     QString user_;
     QString password_;
     int port_ = 0;
-    int securePort_ = 443;
+    std::atomic<int> securePort_{443};
     std::shared_ptr<CommandRun> run_;
     platform::WorkerThread thread_;
     std::unique_ptr<UdpEndpoint> udpEndpoint_;

@@ -8,6 +8,11 @@
 // so the value can neither end its field nor change on the way.
 QString EscapeQueryValue(const QString& value);
 
+// A camera's text as the recorder lists it (brand, model, host, protocol) for a request target:
+// only "#" is escaped, which would cut the rest of the request off as a fragment; everything
+// else goes as the recorder sent it.
+QString EscapeFragmentMark(const QString& value);
+
 // A value for an application/x-www-form-urlencoded body (UTF-8): everything but the unreserved
 // characters A-Z a-z 0-9 "-" "." "_" "~" is percent-escaped, the blank included (as %20).
 QString FormEncode(const QString& value);

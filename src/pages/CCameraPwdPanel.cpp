@@ -93,6 +93,7 @@ controls::CMyEditCtrl2* CCameraPwdPanel::addRow(int id, const QString& label, QR
 
 void CCameraPwdPanel::showEvent(QShowEvent* event) {
     CAlertPage::showEvent(event);
+    qCDebug(lcFlow, "camera password page shown: %s", qPrintable(objectName()));
     if (firstBox_ != nullptr) {
         firstBox_->setFocus(Qt::OtherFocusReason);
     }

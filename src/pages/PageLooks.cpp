@@ -12,6 +12,8 @@ constexpr QRect kLedLinkRect(76, 376, 770 - 76, 455 - 376);
 constexpr int kLedLinkIcon = 3059;
 constexpr QRect kSelectionBodyRect(77, 122, 780 - 77, 179 - 122);
 constexpr QColor kSelectionBodyColour(0x63, 0x65, 0x66);
+constexpr QRect kCameraBodyRect(77, 122, 780 - 77, 212 - 122);
+constexpr int kCameraBodyLineHeight = 20;
 
 // clang-format off
 constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
@@ -50,7 +52,10 @@ constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
     {10, {.backgroundId = 5010, .step = 8,  // CHddFormatDlg
           .titleKey = u"hddformat_01", .titleFallback = u"Setup HDD for NVR"}},
     {11, {.backgroundId = 5011, .step = 9,  // CCameraSearchDlg
-          .titleKey = u"camsearch_01", .titleFallback = u"Add your cameras"}},
+          .titleKey = u"camsearch_01", .titleFallback = u"Add your cameras",
+          .bodyKey = u"camsearch_02",
+          .bodyFallback = u"The setup wizard can automatically detect compatible Corvane cameras on the network. To add a camera, check the box and set up or enter the password when prompted. After the password has been entered, click the icon to see a live preview of the camera's video.",
+          .bodyRect = kCameraBodyRect, .bodyLineHeight = kCameraBodyLineHeight}},
     {12, {.backgroundId = 5012, .step = 10,  // CNubraServiceDlg
           .titleKey = u"corvane_01", .titleFallback = u"nubra Service"}},
     {13, {.backgroundId = 3009, .step = 11,  // CSummaryDlg

@@ -1,5 +1,6 @@
 #include "pages/PageTask.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <utility>
@@ -69,4 +70,10 @@ void PageTask::showWaiting(QWidget* page, int waitTicks, int mode) const {
     const std::shared_ptr<Control> control = control_;
     CWaitingPage waiting(page, control->busy_, waitTicks, page->mapToGlobal(QPoint(0, 0)), mode);
     waiting.exec();
+}
+
+bool PageTask::waitOver(QWidget* page, int waitTicks, int mode) const {
+    QPointer<QWidget> alive(page);
+    showWaiting(page, waitTicks, mode);
+    return !alive.isNull();
 }

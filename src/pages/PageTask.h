@@ -73,6 +73,9 @@ public:
     // The waiting overlay over `page` until the busy word reads 0 or `waitTicks` ticks of 100 ms
     // have passed. `mode` as the overlay takes it (-1 plain).
     void showWaiting(QWidget* page, int waitTicks, int mode = -1) const;
+    // The same, and whether `page` still exists afterwards: the host may have gone on while
+    // the overlay ran.
+    bool waitOver(QWidget* page, int waitTicks, int mode = -1) const;
 
 private:
     platform::WindowId page_;

@@ -11,8 +11,10 @@ inline constexpr std::uint32_t kNavigate = kUser + 100;              // 1124
 inline constexpr std::uint32_t kShowOverlay = kUser + 101;           // 1125, wParam = overlay kind
 inline constexpr std::uint32_t kLatched = kUser + 103;               // 1127, check 4 / radio value
 inline constexpr std::uint32_t kLanguageChosen = kUser + 105;        // 1129, wParam = index
+inline constexpr std::uint32_t kTickRequest = kUser + 107;           // 1131, wParam = row
 inline constexpr std::uint32_t kVerifyCameraPassword = kUser + 108;  // 1132, to the camera step
 inline constexpr std::uint32_t kCreateCameraPassword = kUser + 109;  // 1133, to the camera step
+inline constexpr std::uint32_t kScan = kUser + 112;                  // 1136, to the camera step
 inline constexpr std::uint32_t kRowMarked = kUser + 113;             // 1137, from the recorder list
 inline constexpr std::uint32_t kMoved = kUser + 115;                 // 1139, wParam = x, lParam = y
 inline constexpr std::uint32_t kHyperLinkClicked = kUser + 116;      // 1140

@@ -1,8 +1,10 @@
 #!/bin/bash
 # The real wizard beside orb-sim in a private network, through the setup steps: the factory
 # recorder of the built-in scenario is secured, its time zone chosen with the mouse from the
-# list, its drive pulled and plugged in again while page 10 looks, then formatted; the walk
-# ends on the camera page. The simulator's journal must hold each request the steps make.
+# list, its drive pulled and plugged in again while page 10 looks, then formatted; on the
+# camera page one camera is previewed, one ticked with its password typed and one with a
+# password made for it, and Next adds both; the walk ends on the cloud page. The simulator's
+# journal must hold each request the steps make.
 # Usage: walk_setup.sh ORB_WIZARD ORB_SIM SCREENS_DIR
 set -euo pipefail
 wizard=$1
@@ -18,7 +20,17 @@ recorder=10.77.0.10
 password=Secret12
 
 next() { click 478 557; }   # 448 + 30, 536 + 21
+# Camera rows: the list sits 40 px lower for the three lines of the English description; rows
+# of 36 px start below the 34-px header.
+camera_row() { echo $((208 + 34 + 36 * $1 + 18)); }
+camera_box=182      # 80 + 86 + 16
+camera_preview=485  # 80 + 392 + 13
 http() { echo "e['type'] == 'http' and e['target'] == '$1' and e['status'] == ${2:-200}"; }
+
+# The second camera's password is not listed (it is asked for); the third has an account
+# without a password (one is made for it).
+sim_set 10.77.0.22 '{"password": ""}'
+sim_set 10.77.0.23 '{"account": "root"}'
 
 wait_trace "page 1 shown: CHomeDlg"
 click 574 401   # START
@@ -84,7 +96,52 @@ wait_trace "format result: done" 1 60
 wait_trace "page 11 shown: CCameraSearchDlg"
 journal_wait "$(http '/config/storageformat?storageid=0&partition=0&fs=1')"
 journal_wait "$(http /config/storageformatpoll)"
+
+# Page 11: the recorder's three cameras.
+wait_trace "camera list: 3 cameras"
+wait_trace "camera scan ended"
+journal_wait "$(http /config/nubradiscovery)"
 shot setup-11
+click $camera_preview "$(camera_row 0)"
+wait_trace "side page 8 open"
+wait_trace "preview frame:"
+shot setup-11-preview
+key Escape
+wait_settled
+
+click $camera_box "$(camera_row 1)"
+wait_trace "camera password page shown: CCameraPwdPage"
+type_text garage22
+key Return
+wait_trace "camera ticked: 10.77.0.22"
+wait_trace "camera password page closed: 1"
+journal_wait "$(http '/config/avdevdetect?hostname=10.77.0.22&account=YWRtaW4=&pass=Z2FyYWdlMjI=&brand=Orbis&protocol=cgi&product=OC-420')"
+
+click $camera_box "$(camera_row 2)"
+wait_trace "camera password page shown: CCameraPwd2Page"
+type_text Yard2024
+key Tab
+type_text Yard2024
+key Return
+wait_trace "camera ticked: 10.77.0.23"
+wait_trace "camera password page closed: 1" 2
+shot setup-11-ticked
+sim_state | python3 -c "
+import json, sys
+cameras = json.load(sys.stdin)['recorders'][0]['cameras']
+sys.exit(0 if cameras[2]['adminPassword'] == 'Yard2024' else 1)" ||
+    fail "the third camera did not take its new password"
+
+next
+wait_trace "cameras added: 2, not added: 0" 1 60
+wait_trace "page 12 shown: CNubraServiceDlg"
+journal_wait "$(http /config/nubrareginfo)"
+journal_wait "$(http /config/nubraportal)"
+journal_wait "e['type'] == 'http' and e['target'].startswith('/config/avdevchangepassword?') and e['status'] == 200"
+journal_wait "$(http '/config/delavdev?avdevid=0')"
+journal_wait "e['type'] == 'http' and e['target'].startswith('/config/addavdev?avdevid=0&avdevname=OC-420&hostname=10.77.0.22&') and e['status'] == 200"
+journal_wait "e['type'] == 'http' and e['target'].startswith('/config/addavdev?avdevid=1&avdevname=OC-100&hostname=10.77.0.23&') and e['status'] == 200"
+shot setup-12
 
 key Escape
 wait_exit

@@ -31,7 +31,7 @@ const char* const kClassOf[14] = {nullptr,
                                   "CNubraServiceDlg",
                                   "CSummaryDlg"};
 
-// Pages 7 to 10 without a network: they go on and tell the host what the real pages tell it
+// Pages 7 to 11 without a network: they go on and tell the host what the real pages tell it
 // once they have what they need (their own tests drive them against recorders).
 class StandInPage final : public CPageBase {
 public:
@@ -60,6 +60,8 @@ public:
             postToHost(msg::kStartLoginProbe);
         } else if (id_ == 10) {
             postToHost(msg::kStorageWorker, 1);
+        } else if (id_ == 11) {
+            postToHost(msg::kStorageWorker, 0);
         }
         navigate(msg::kBack);
     }
@@ -69,7 +71,7 @@ private:
 };
 
 std::unique_ptr<CPageBase> PageOrStandIn(int id, CInterDialog& host) {
-    if (id >= 7 && id <= 10) {
+    if (id >= 7 && id <= 11) {
         return std::make_unique<StandInPage>(host, id);
     }
     return CreatePage(id, host);

@@ -39,6 +39,15 @@ public:
     }
 
     int port() const { return servers_.boundPort(QString::fromLatin1(kMac), false); }
+    // 0 unless the tuning asked for HTTPS (httpsPort 0: a free port).
+    int securePort() const { return servers_.boundPort(QString::fromLatin1(kMac), true); }
+
+    // Search records besides the recorder's: cameras found with the port they serve on.
+    void alsoFind(std::vector<Bytes> records) {
+        records.insert(records.begin(), RecorderReply("ORB-780Z", kMacBytes, {127, 0, 0, 1}, true,
+                                                      static_cast<std::uint16_t>(port())));
+        discovery_->setReplies(std::move(records));
+    }
 
     // Changes the recorder while it serves.
     void change(const std::function<void(sim::Recorder&)>& edit) {
@@ -75,6 +84,9 @@ public:
         auto search = discovery_->search(std::chrono::milliseconds(150), [&] { ended = true; });
         auto worker = std::make_shared<DeviceCommandWorker>();
         worker->setUdpDestination(QStringLiteral("127.0.0.1"));
+        if (securePort() > 0) {
+            worker->setSecurePort(securePort());
+        }
         host.setServices(search, worker);
         if (search->Search() != 1 || !WaitUntil([&] { return ended.load(); }) ||
             search->FindByMac(QString::fromLatin1(kMac)) < 0) {

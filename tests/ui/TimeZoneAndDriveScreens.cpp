@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ModalSupport.h"
+#include "ScreenSupport.h"
 #include "SimRecorder.h"
 #include "UiSupport.h"
 #include "controls/CAlarmDisplayPage.h"
@@ -16,35 +17,6 @@
 #include "pages/CNvrTimeZoneDlg.h"
 #include "pages/CWaitingPage.h"
 #include "shell/CTransparentPage.h"
-
-namespace {
-
-// The host with the windows that lie over it (the veil first, pop-ups last), as one picture.
-QImage Composed(QWidget& host) {
-    QImage picture = host.grab().toImage();
-    QList<QWidget*> over;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != &host && w->isVisible() && w->window() != host.parentWidget() &&
-            host.frameGeometry().intersects(w->frameGeometry())) {
-            over.append(w);
-        }
-    }
-    const auto rank = [](QWidget* w) {
-        return qobject_cast<CTransparentPage*>(w)          ? 0
-               : qobject_cast<controls::CComboBoxList*>(w) ? 2
-                                                           : 1;
-    };
-    std::stable_sort(over.begin(), over.end(),
-                     [&](QWidget* a, QWidget* b) { return rank(a) < rank(b); });
-    QPainter painter(&picture);
-    for (QWidget* w : over) {
-        painter.drawImage(w->mapToGlobal(QPoint(0, 0)) - host.mapToGlobal(QPoint(0, 0)),
-                          w->grab().toImage());
-    }
-    return picture;
-}
-
-}  // namespace
 
 // Pages 9 and 10 in their states, in English and Japanese, at the screen's density (the suite
 // runs once more at 2x).

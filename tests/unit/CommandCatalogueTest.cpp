@@ -3,6 +3,7 @@
 #include <QUrlQuery>
 
 #include "device/CommandCatalogue.h"
+#include "device/QueryText.h"
 
 namespace {
 
@@ -164,4 +165,30 @@ TEST(PortalErrCount, RulesPerCommand) {
     EXPECT_EQ(NextErrCount(CMD_PORTAL_BIND, "SIGNINERR002", 1), 1);
 
     EXPECT_EQ(NextErrCount(CMD_PORTAL_SIGNIN, "SIGNINERR002", INT32_MAX), INT32_MAX);
+}
+
+TEST(CommandPath, AHashInACameraTextIsSentNotCutOff) {
+    // Unescaped, "#" would end the target: the recorder would see neither the rest of the
+    // value nor the fields after it.
+    CommandParams p;
+    p.camHost = "10.77.0.22";
+    p.camUser = "admin";
+    p.camPassword = "pw";
+    p.camBrand = "Acme #1";
+    p.camProtocol = "cgi";
+    p.camProduct = "OC#420";
+    const QString detect = CommandPath(CMD_DETECT_CAMERA, p);
+    EXPECT_FALSE(detect.contains('#')) << detect.toStdString();
+    EXPECT_TRUE(detect.endsWith("&brand=Acme %231&protocol=cgi&product=OC%23420"))
+        << detect.toStdString();
+    EXPECT_TRUE(WireTarget(detect).endsWith("&brand=Acme%20%231&protocol=cgi&product=OC%23420"));
+
+    p.avdevname = "Yard #2";
+    p.hostname = "10.77.0.22";
+    p.hostid = "00:11:22:33:44:55";
+    p.brand = "Acme #1";
+    p.product = "OC#420";
+    const QString add = CommandPath(CMD_ADD_CAMERA, p);
+    EXPECT_TRUE(add.contains("&avdevname=Yard %232&hostname=10.77.0.22&")) << add.toStdString();
+    EXPECT_TRUE(add.endsWith("&brand=Acme %231&product=OC%23420")) << add.toStdString();
 }
