@@ -1,11 +1,9 @@
 #include "controls/CCamListCtrl.h"
 
-#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
 
 #include <algorithm>
 
@@ -27,44 +25,21 @@ QRect Centred(const QRect& cell, QSize size) {
 }  // namespace
 
 CCamListCtrl::CCamListCtrl(QWidget* parent, platform::WindowId page)
-    : MessageWindow<QWidget>(parent),
+    : CRowList(parent, kRowHeight, kThumbId),
       page_(page),
       header_(new CCamHeaderCtrl(this)),
-      body_(new QAbstractScrollArea(this)),
       ticked_(kTickedId, ResourcePicture::DeviceRatioOf(*this)),
       unticked_(kUntickedId, ResourcePicture::DeviceRatioOf(*this)),
       preview_(kPreviewId, ResourcePicture::DeviceRatioOf(*this)) {
     setObjectName(QStringLiteral("cameraList"));
-    setFocusPolicy(Qt::StrongFocus);
-    body_->setObjectName(QStringLiteral("rows"));
-    body_->setFrameShape(QFrame::NoFrame);
-    body_->setFocusPolicy(Qt::NoFocus);
-    body_->verticalScrollBar()->setSingleStep(kRowHeight);
-    QWidget* rows = body_->viewport();
-    rows->setAttribute(Qt::WA_OpaquePaintEvent);
-    rows->setMouseTracking(true);
-    rows->installEventFilter(this);
-
-    scrollBar_ = new CListCtrlVScrollbar(parent != nullptr ? parent : this);
-    scrollBar_->setThumbImage(kThumbId);
-    scrollBar_->attach(body_);
+    setHeader(header_, Header::kHeight);
     retranslate();
-}
-
-CCamListCtrl::~CCamListCtrl() {
-    if (scrollBar_ != nullptr && scrollBar_->parent() != this) {
-        delete scrollBar_.data();
-    }
 }
 
 void CCamListCtrl::retranslate() {
     header_->retranslate();
     // The language packs have no word for the list as a whole.
     setAccessibleName(QStringLiteral("Cameras"));
-}
-
-QWidget* CCamListCtrl::viewport() const {
-    return body_->viewport();
 }
 
 void CCamListCtrl::setRows(std::vector<Row> rows) {
@@ -79,8 +54,7 @@ void CCamListCtrl::setRows(std::vector<Row> rows) {
 void CCamListCtrl::clearRows() {
     rows_.clear();
     focusRow_ = -1;
-    updateScrollRange();
-    scrollBar_->reset();
+    resetScroll();
     viewport()->update();
     QAccessibleEvent cleared(this, QAccessible::ObjectReorder);
     QAccessible::updateAccessibility(&cleared);
@@ -94,7 +68,7 @@ void CCamListCtrl::setRowState(int index, bool ticked, bool passwordKnown) {
     const bool tickChanged = r.ticked != ticked;
     r.ticked = ticked;
     r.passwordKnown = passwordKnown;
-    viewport()->update(rowRect(index).translated(-body_->pos()));
+    viewport()->update(rowRect(index).translated(-rowsGeometry().topLeft()));
     if (tickChanged) {
         QAccessible::State changed;
         changed.checked = true;
@@ -139,16 +113,13 @@ int CCamListCtrl::focusRow() const {
     return focusRow_ >= 0 && focusRow_ < rowCount() ? focusRow_ : 0;
 }
 
-int CCamListCtrl::scrollOffset() const {
-    return body_->verticalScrollBar()->value();
-}
-
 QRect CCamListCtrl::cellRect(int index, int column) const {
     const QRect cell = Header::ColumnRect(column, kRowHeight);
     if (cell.isNull()) {
         return {};
     }
-    return cell.translated(body_->pos() + QPoint(0, index * kRowHeight - scrollOffset()));
+    return cell.translated(rowsGeometry().topLeft() +
+                           QPoint(0, index * kRowHeight - scrollOffset()));
 }
 
 QRect CCamListCtrl::rowRect(int index) const {
@@ -157,32 +128,8 @@ QRect CCamListCtrl::rowRect(int index) const {
     return {first.topLeft(), last.bottomRight()};
 }
 
-bool CCamListCtrl::isRowShown(int index) const {
-    return body_->geometry().intersects(rowRect(index));
-}
-
-int CCamListCtrl::rowAt(QPoint point) const {
-    const QRect rows = body_->geometry();
-    if (!rows.contains(point)) {
-        return -1;
-    }
-    const int index = (point.y() - rows.top() + scrollOffset()) / kRowHeight;
-    return index < rowCount() ? index : -1;
-}
-
 int CCamListCtrl::columnAt(QPoint point) const {
     return Header::ColumnAt(point.x());
-}
-
-void CCamListCtrl::scrollToRow(int index) {
-    QScrollBar* bar = body_->verticalScrollBar();
-    const int top = index * kRowHeight;
-    const int shown = body_->height();
-    if (top < bar->value()) {
-        bar->setValue(top);
-    } else if (top + kRowHeight > bar->value() + shown) {
-        bar->setValue(top + kRowHeight - shown);
-    }
 }
 
 void CCamListCtrl::toggleRow(int index) {
@@ -217,64 +164,7 @@ void CCamListCtrl::moveFocus(int index) {
     }
 }
 
-void CCamListCtrl::updateScrollRange() {
-    QScrollBar* bar = body_->verticalScrollBar();
-    const int shown = body_->height();
-    bar->setRange(0, std::max(0, rowCount() * kRowHeight - shown));
-    bar->setPageStep(shown);
-}
-
-void CCamListCtrl::placeScrollBar() {
-    if (scrollBar_->parent() == this) {
-        scrollBar_->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
-    } else {
-        scrollBar_->setGeometry(x() + width(), y(), kScrollBarWidth, height());
-    }
-}
-
-void CCamListCtrl::resizeEvent(QResizeEvent*) {
-    header_->setGeometry(0, 0, width(), Header::kHeight);
-    body_->setGeometry(0, Header::kHeight, width(), std::max(0, height() - Header::kHeight));
-    updateScrollRange();
-    placeScrollBar();
-}
-
-void CCamListCtrl::moveEvent(QMoveEvent*) {
-    placeScrollBar();
-}
-
-void CCamListCtrl::showEvent(QShowEvent*) {
-    if (scrollBar_->parent() != this) {
-        scrollBar_->show();
-    }
-}
-
-void CCamListCtrl::hideEvent(QHideEvent*) {
-    if (isHidden() && scrollBar_->parent() != this) {
-        scrollBar_->hide();
-    }
-}
-
-bool CCamListCtrl::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != viewport()) {
-        return MessageWindow<QWidget>::eventFilter(watched, event);
-    }
-    switch (event->type()) {
-        case QEvent::Paint:
-            paintRows(*viewport());
-            return true;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-            viewportMouse(static_cast<QMouseEvent&>(*event));
-            return event->type() != QEvent::MouseMove;
-        default:
-            return false;
-    }
-}
-
-void CCamListCtrl::viewportMouse(QMouseEvent& event) {
-    const QPoint at = event.position().toPoint() + body_->pos() + viewport()->pos();
+void CCamListCtrl::rowsMouse(QMouseEvent& event, QPoint at) {
     const int index = rowAt(at);
     const int column = columnAt(at);
     const Row* r = row(index);
@@ -334,16 +224,6 @@ void CCamListCtrl::keyPressEvent(QKeyEvent* event) {
     }
     // Enter on a row without a preview and Escape belong to the page.
     QWidget::keyPressEvent(event);
-}
-
-void CCamListCtrl::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    viewport()->update();
-}
-
-void CCamListCtrl::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    viewport()->update();
 }
 
 void CCamListCtrl::paintRows(QWidget& rowsView) {

@@ -9,12 +9,8 @@
 
 #include <vector>
 
-#include "controls/AccessibleRows.h"
-#include "controls/CListCtrlVScrollbar.h"
+#include "controls/CRowList.h"
 #include "controls/ResourcePicture.h"
-#include "platform/MessageWindow.h"
-
-class QAbstractScrollArea;
 
 namespace controls {
 
@@ -24,9 +20,7 @@ class CCamHeaderCtrl;
 // model, a preview icon when the camera's password is known, and the IP. The list only shows
 // and routes: a click on a row's box asks the page (1131 with the row), a click on the preview
 // icon asks for the preview (1125 with kind 8 and the row) after noting where the icon is.
-//
-// The slim scroll bar stands beside the list, in the list's parent.
-class CCamListCtrl : public platform::MessageWindow<QWidget>, public AccessibleRows {
+class CCamListCtrl : public CRowList {
     Q_OBJECT
 public:
     static constexpr int kRowHeight = 36;
@@ -41,7 +35,6 @@ public:
     static constexpr QColor kGreyColor{127, 127, 127};
     static constexpr QColor kFocusColor{42, 169, 209};
     static constexpr int kThumbId = 3053;
-    static constexpr int kScrollBarWidth = 14;
 
     struct Row {
         QString model;
@@ -52,7 +45,6 @@ public:
 
     // Requests go to `page`.
     CCamListCtrl(QWidget* parent, platform::WindowId page);
-    ~CCamListCtrl() override;
 
     void setRows(std::vector<Row> rows);
     void clearRows();
@@ -71,13 +63,10 @@ public:
 
     QRect cellRect(int row, int column) const;
     int columnAt(QPoint point) const;
-    void scrollToRow(int row);
 
     void retranslate();
 
     CCamHeaderCtrl* header() const { return header_; }
-    CListCtrlVScrollbar* scrollBar() const { return scrollBar_; }
-    QWidget* viewport() const;
 
     // AccessibleRows
     int rowCount() const override { return static_cast<int>(rows_.size()); }
@@ -85,32 +74,18 @@ public:
     bool isRowChecked(int row) const override;
     int focusRow() const override;
     QRect rowRect(int row) const override;
-    bool isRowShown(int row) const override;
-    int rowAt(QPoint point) const override;
     void toggleRow(int row) override;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    void paintRows(QWidget& viewport) override;
+    void rowsMouse(QMouseEvent& event, QPoint at) override;
 
 private:
-    void paintRows(QWidget& viewport);
-    void viewportMouse(QMouseEvent& event);
-    void updateScrollRange();
-    void placeScrollBar();
-    int scrollOffset() const;
     void moveFocus(int row);
 
     platform::WindowId page_;
     CCamHeaderCtrl* header_;
-    QAbstractScrollArea* body_;
-    QPointer<CListCtrlVScrollbar> scrollBar_;
     ResourcePicture ticked_;
     ResourcePicture unticked_;
     ResourcePicture preview_;

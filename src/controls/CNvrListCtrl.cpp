@@ -1,15 +1,12 @@
 #include "controls/CNvrListCtrl.h"
 
-#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
 
 #include <algorithm>
 
-#include "controls/CListCtrlVScrollbar.h"
 #include "controls/CNvrHeaderCtrl.h"
 #include "controls/Fonts.h"
 #include "shell/Messages.h"
@@ -40,44 +37,20 @@ int DrawnWidth() {
 }  // namespace
 
 CNvrListCtrl::CNvrListCtrl(QWidget* parent, platform::WindowId page)
-    : MessageWindow<QWidget>(parent),
+    : CRowList(parent, kRowHeight, kThumbId),
       page_(page),
       header_(new CNvrHeaderCtrl(this, windowId())),
-      body_(new QAbstractScrollArea(this)),
       radioOff_(kRadioOffId, ResourcePicture::DeviceRatioOf(*this)),
       radioOn_(kRadioOnId, ResourcePicture::DeviceRatioOf(*this)) {
     setObjectName(QStringLiteral("recorderList"));
-    setFocusPolicy(Qt::StrongFocus);
-    body_->setObjectName(QStringLiteral("rows"));
-    body_->setFrameShape(QFrame::NoFrame);
-    body_->setFocusPolicy(Qt::NoFocus);
-    body_->verticalScrollBar()->setSingleStep(kRowHeight);
-    QWidget* rows = body_->viewport();
-    rows->setAttribute(Qt::WA_OpaquePaintEvent);
-    rows->setMouseTracking(true);
-    rows->installEventFilter(this);
-
-    // Beside the list, not on it: the page gives it its own place.
-    scrollBar_ = new CListCtrlVScrollbar(parent != nullptr ? parent : this);
-    scrollBar_->setThumbImage(kThumbId);
-    scrollBar_->attach(body_);
+    setHeader(header_, Header::kHeight);
     retranslate();
-}
-
-CNvrListCtrl::~CNvrListCtrl() {
-    if (scrollBar_ != nullptr && scrollBar_->parent() != this) {
-        delete scrollBar_.data();
-    }
 }
 
 void CNvrListCtrl::retranslate() {
     header_->retranslate();
     // The language packs have no word for the list as a whole.
     setAccessibleName(QStringLiteral("Recorders"));
-}
-
-QWidget* CNvrListCtrl::viewport() const {
-    return body_->viewport();
 }
 
 void CNvrListCtrl::addRow(const QString& ipText, const QString& macText) {
@@ -91,8 +64,7 @@ void CNvrListCtrl::addRow(const QString& ipText, const QString& macText) {
 void CNvrListCtrl::clearRows() {
     rows_.clear();
     focusRow_ = -1;
-    updateScrollRange();
-    scrollBar_->reset();
+    resetScroll();
     viewport()->update();
     QAccessibleEvent cleared(this, QAccessible::ObjectReorder);
     QAccessible::updateAccessibility(&cleared);
@@ -164,25 +136,13 @@ int CNvrListCtrl::focusRow() const {
     return std::max(firstMarkedRow(), 0);
 }
 
-int CNvrListCtrl::scrollOffset() const {
-    return body_->verticalScrollBar()->value();
-}
-
 QRect CNvrListCtrl::cellRect(int row, int column) const {
     const QRect cell = Header::ColumnRect(column, kRowHeight);
     if (cell.isNull()) {
         return {};
     }
-    return cell.translated(body_->pos() + QPoint(kColumnShift, row * kRowHeight - scrollOffset()));
-}
-
-int CNvrListCtrl::rowAt(QPoint point) const {
-    const QRect rows = body_->geometry();
-    if (!rows.contains(point)) {
-        return -1;
-    }
-    const int row = (point.y() - rows.top() + scrollOffset()) / kRowHeight;
-    return row < rowCount() ? row : -1;
+    return cell.translated(rowsGeometry().topLeft() +
+                           QPoint(kColumnShift, row * kRowHeight - scrollOffset()));
 }
 
 int CNvrListCtrl::columnAt(QPoint point) const {
@@ -196,69 +156,15 @@ int CNvrListCtrl::columnAt(QPoint point) const {
     return -1;
 }
 
-void CNvrListCtrl::scrollToRow(int row) {
-    QScrollBar* bar = body_->verticalScrollBar();
-    const int top = row * kRowHeight;
-    const int shown = body_->height();
-    if (top < bar->value()) {
-        bar->setValue(top);
-    } else if (top + kRowHeight > bar->value() + shown) {
-        bar->setValue(top + kRowHeight - shown);
-    }
-}
-
 QRect CNvrListCtrl::rowRect(int row) const {
     const QRect first = cellRect(row, 0);
     const QRect last = cellRect(row, Header::kColumnCount - 1);
     return {first.topLeft(), last.bottomRight()};
 }
 
-bool CNvrListCtrl::isRowShown(int row) const {
-    return body_->geometry().intersects(cellRect(row, 0));
-}
-
 void CNvrListCtrl::toggleRow(int row) {
     markRow(row, true);
     scrollToRow(row);
-}
-
-void CNvrListCtrl::updateScrollRange() {
-    QScrollBar* bar = body_->verticalScrollBar();
-    const int shown = body_->height();
-    bar->setRange(0, std::max(0, rowCount() * kRowHeight - shown));
-    bar->setPageStep(shown);
-}
-
-void CNvrListCtrl::placeScrollBar() {
-    if (scrollBar_->parent() == this) {
-        scrollBar_->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
-    } else {
-        scrollBar_->setGeometry(x() + width(), y(), kScrollBarWidth, height());
-    }
-}
-
-void CNvrListCtrl::resizeEvent(QResizeEvent*) {
-    header_->setGeometry(0, 0, width(), Header::kHeight);
-    body_->setGeometry(0, Header::kHeight, width(), std::max(0, height() - Header::kHeight));
-    updateScrollRange();
-    placeScrollBar();
-}
-
-void CNvrListCtrl::moveEvent(QMoveEvent*) {
-    placeScrollBar();
-}
-
-void CNvrListCtrl::showEvent(QShowEvent*) {
-    if (scrollBar_->parent() != this) {
-        scrollBar_->show();
-    }
-}
-
-void CNvrListCtrl::hideEvent(QHideEvent*) {
-    // Hidden itself, not with its parent: the bar beside it goes too.
-    if (isHidden() && scrollBar_->parent() != this) {
-        scrollBar_->hide();
-    }
 }
 
 void CNvrListCtrl::messageEvent(platform::WindowMessageEvent& event) {
@@ -267,25 +173,7 @@ void CNvrListCtrl::messageEvent(platform::WindowMessageEvent& event) {
     }
 }
 
-bool CNvrListCtrl::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != viewport()) {
-        return MessageWindow<QWidget>::eventFilter(watched, event);
-    }
-    switch (event->type()) {
-        case QEvent::Paint:
-            paintRows(*viewport());
-            return true;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseMove:
-            viewportMouse(static_cast<QMouseEvent&>(*event));
-            return event->type() == QEvent::MouseButtonPress;
-        default:
-            return false;
-    }
-}
-
-void CNvrListCtrl::viewportMouse(QMouseEvent& event) {
-    const QPoint at = event.position().toPoint() + body_->pos() + viewport()->pos();
+void CNvrListCtrl::rowsMouse(QMouseEvent& event, QPoint at) {
     const bool onMark = rowAt(at) >= 0 && columnAt(at) == kRadioColumn;
     if (event.type() == QEvent::MouseMove) {
         if (onMark) {
@@ -295,7 +183,7 @@ void CNvrListCtrl::viewportMouse(QMouseEvent& event) {
         }
         return;
     }
-    if (event.button() == Qt::LeftButton && onMark) {
+    if (event.type() == QEvent::MouseButtonPress && event.button() == Qt::LeftButton && onMark) {
         markRow(rowAt(at), true);
     }
 }
@@ -334,16 +222,6 @@ void CNvrListCtrl::keyPressEvent(QKeyEvent* event) {
         markRow(target, true);
     }
     scrollToRow(target);
-}
-
-void CNvrListCtrl::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    viewport()->update();
-}
-
-void CNvrListCtrl::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    viewport()->update();
 }
 
 void CNvrListCtrl::paintRows(QWidget& rowsView) {

@@ -8,12 +8,8 @@
 
 #include <vector>
 
-#include "controls/AccessibleRows.h"
-#include "controls/CListCtrlVScrollbar.h"
+#include "controls/CRowList.h"
 #include "controls/ResourcePicture.h"
-#include "platform/MessageWindow.h"
-
-class QAbstractScrollArea;
 
 namespace controls {
 
@@ -23,10 +19,7 @@ class CNvrHeaderCtrl;
 // MAC, and a radio mark in column 1 that one row at most holds. Marking a row by mouse or
 // keyboard tells the page (1137); the header's help icon reaches the page through the list
 // (1125 with kind 4).
-//
-// The slim scroll bar belongs to the list but stands beside it, in the list's parent: right of
-// the list, as tall as it, following it when it moves or resizes.
-class CNvrListCtrl : public platform::MessageWindow<QWidget>, public AccessibleRows {
+class CNvrListCtrl : public CRowList {
     Q_OBJECT
 public:
     static constexpr int kRowHeight = 44;
@@ -41,11 +34,9 @@ public:
     static constexpr QColor kTextColor{0x60, 0x60, 0x60};
     static constexpr QColor kFocusColor{42, 169, 209};
     static constexpr int kThumbId = 3053;
-    static constexpr int kScrollBarWidth = 14;
 
     // Marks and the header's help request go to `page`.
     CNvrListCtrl(QWidget* parent, platform::WindowId page);
-    ~CNvrListCtrl() override;
 
     // A row numbered rowCount() + 1, not marked.
     void addRow(const QString& ipText, const QString& macText);
@@ -69,33 +60,22 @@ public:
     // What a cell of a row covers in the list's own coordinates (rows scroll under the header).
     QRect cellRect(int row, int column) const;
     // The row and column under a point of the list, -1 each for none.
-    int rowAt(QPoint point) const override;
     int columnAt(QPoint point) const;
-    void scrollToRow(int row);
 
     bool isRowChecked(int row) const override { return isMarked(row); }
     QRect rowRect(int row) const override;
-    bool isRowShown(int row) const override;
     void toggleRow(int row) override;
 
     // The headings and the list's name in the active language.
     void retranslate();
 
     CNvrHeaderCtrl* header() const { return header_; }
-    CListCtrlVScrollbar* scrollBar() const { return scrollBar_; }
-    // Where the rows are drawn and clicked.
-    QWidget* viewport() const;
 
 protected:
     void messageEvent(platform::WindowMessageEvent& event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    void paintRows(QWidget& viewport) override;
+    void rowsMouse(QMouseEvent& event, QPoint at) override;
 
 private:
     struct Row {
@@ -105,17 +85,10 @@ private:
         bool marked = false;
     };
 
-    void paintRows(QWidget& viewport);
-    void viewportMouse(QMouseEvent& event);
-    void updateScrollRange();
-    void placeScrollBar();
-    int scrollOffset() const;
     void notifyAccessibility(int row);
 
     platform::WindowId page_;
     CNvrHeaderCtrl* header_;
-    QAbstractScrollArea* body_;
-    QPointer<CListCtrlVScrollbar> scrollBar_;
     ResourcePicture radioOff_;
     ResourcePicture radioOn_;
     std::vector<Row> rows_;

@@ -90,9 +90,10 @@ void DeviceCommandWorker::setSecurePort(int port) {
     securePort_.store(port);
 }
 
-void DeviceCommandWorker::setUdpDestination(const QString& ip) {
+void DeviceCommandWorker::setUdpDestination(const QString& ip, std::uint16_t port) {
     std::lock_guard control(controlMutex_);
     udpDestination_ = ip;
+    udpDestinationPort_ = port;
 }
 
 void DeviceCommandWorker::setUdpTimeoutMs(int ms) {
@@ -167,7 +168,8 @@ bool DeviceCommandWorker::SendUdpLocked(const std::vector<std::uint8_t>& datagra
         // request is marked running. A send that fails has changed nothing: an earlier
         // request keeps its timer, and its reply or time-out still settles it.
         std::lock_guard lock(shared.timerMutex);
-        sent = udpEndpoint_->Send(datagram, udpDestination_, port);
+        sent = udpEndpoint_->Send(datagram, udpDestination_,
+                                  udpDestinationPort_ != 0 ? udpDestinationPort_ : port);
         if (sent) {
             const std::uint64_t generation = BeginGeneration(shared, true);
             // The timer belongs to the shared block, so the block outlives every expiry.

@@ -188,8 +188,9 @@ public:
     void HandleUdpReply(std::span<const std::uint8_t> datagram);
 
     // Where requests go; the recorder is named inside the datagram, so this is the limited
-    // broadcast address except in tests that stay on the loopback.
-    void setUdpDestination(const QString& ip);
+    // broadcast address except in tests that stay on the loopback, which may also name a port
+    // of their own (0: the port each request names).
+    void setUdpDestination(const QString& ip, std::uint16_t port = 0);
     void setUdpTimeoutMs(int ms);
     // The time source of the long header, seconds since 1970; tests fix it.
     void setClock(std::uint32_t (*clock)());
@@ -252,6 +253,7 @@ private:
     platform::WorkerThread thread_;
     std::unique_ptr<UdpEndpoint> udpEndpoint_;
     QString udpDestination_ = QStringLiteral("255.255.255.255");
+    std::uint16_t udpDestinationPort_ = 0;
     std::uint32_t (*clock_)() = nullptr;
     std::atomic<std::int32_t> udpSequence_{0};
     std::atomic<int> udpTimeoutMs_{3000};

@@ -92,10 +92,11 @@ if [[ $mode == choose ]]; then
     wait_trace "password page mode: verify"
     wait_settled
     shot "$mode-08"
-    back
-    wait_trace "page 7 shown: CNvrSearchDlg" 2
+    # Silent before the page that searches half a second after it shows.
     sim_ctl 10.77.0.10 silentUdp=1
     sim_ctl 10.77.0.11 silentUdp=1
+    back
+    wait_trace "page 7 shown: CNvrSearchDlg" 2
     # The search starts half a second after the page; Next while it runs does nothing.
     journal_wait "$search_request" 2
     next

@@ -289,6 +289,35 @@ TEST_F(CameraStep, OnShortLayoutRecordersTheCameraItselfTakesThePassword) {
     EXPECT_EQ(recorder.count(QStringLiteral("/config/login")), 0);
 }
 
+TEST_F(CameraStep, AnOlderCameraOnAShortLayoutRecorderTakesThePasswordByDatagram) {
+    SimRecorder recorder([](sim::Recorder& r) {
+        Secure(r);
+        sim::Camera camera = Camera("127.0.0.2", "00:11:22:33:44:0a", "OC-100", "root", "", "");
+        camera.protocolType = QStringLiteral("0");
+        r.cameras = {camera};
+    });
+    ASSERT_TRUE(recorder.serveDatagrams());
+    // The camera answers the search itself: its record gives the interface to send on.
+    recorder.alsoFind(
+        {RecorderReply("OC-100", {0x00, 0x11, 0x22, 0x33, 0x44, 0x0a}, {127, 0, 0, 2}, false)});
+    CCameraSearchDlg* step = open(recorder, 1);
+    ASSERT_NE(step, nullptr);
+    Notices notices;
+    WhenShown<CCameraPwd2Page> create([](CCameraPwd2Page& page) {
+        Submit(page.firstBox(), page.secondBox(), QStringLiteral("Gate2024"), page.okButton());
+    });
+    ClickBox(*step, 0);
+    ASSERT_TRUE(create.acted());
+    EXPECT_TRUE(notices.texts.empty());
+    EXPECT_TRUE(Ticked(*step, 0));
+    EXPECT_EQ(
+        recorder.read<QString>([](const sim::Recorder& r) { return r.cameras[0].adminPassword; }),
+        "Gate2024");
+    // Neither the recorder nor the camera was asked over HTTP.
+    EXPECT_EQ(recorder.targets().filter(QStringLiteral("password")).size(), 0);
+    EXPECT_EQ(host->commandWorker()->lastUdpPassword(), "Gate2024");
+}
+
 TEST_F(CameraStep, ARescanFindsAVerifiedCameraByItsMacAtItsNewAddress) {
     SimRecorder recorder([](sim::Recorder& r) {
         Secure(r);

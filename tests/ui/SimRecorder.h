@@ -14,6 +14,7 @@
 #include "RecorderStandIn.h"
 #include "Scenario.h"
 #include "SimState.h"
+#include "UdpServer.h"
 #include "UiSupport.h"
 #include "device/DeviceCommandWorker.h"
 
@@ -47,6 +48,16 @@ public:
         records.insert(records.begin(), RecorderReply("ORB-780Z", kMacBytes, {127, 0, 0, 1}, true,
                                                       static_cast<std::uint16_t>(port())));
         discovery_->setReplies(std::move(records));
+    }
+
+    // The simulator's datagram side on a free loopback port, where the worker of choose()
+    // sends its requests from then on; false when it does not start.
+    bool serveDatagrams() {
+        udp_ = std::make_unique<sim::UdpServer>(state_, journal_, QStringLiteral("127.0.0.1"), 0);
+        QString error;
+        const bool started = udp_->start(&error);
+        EXPECT_TRUE(started) << error.toStdString();
+        return started;
     }
 
     // Changes the recorder while it serves.
@@ -83,7 +94,7 @@ public:
         std::atomic<bool> ended{false};
         auto search = discovery_->search(std::chrono::milliseconds(150), [&] { ended = true; });
         auto worker = std::make_shared<DeviceCommandWorker>();
-        worker->setUdpDestination(QStringLiteral("127.0.0.1"));
+        worker->setUdpDestination(QStringLiteral("127.0.0.1"), udp_ ? udp_->port() : 0);
         if (securePort() > 0) {
             worker->setSecurePort(securePort());
         }
@@ -123,4 +134,5 @@ private:
     sim::HttpServers servers_;
     bool started_ = false;
     std::unique_ptr<RecorderStandIn> discovery_;
+    std::unique_ptr<sim::UdpServer> udp_;
 };
