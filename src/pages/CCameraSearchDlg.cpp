@@ -1,11 +1,9 @@
 #include "pages/CCameraSearchDlg.h"
 
-#include <QFontMetricsF>
 #include <QPointer>
 #include <QTimerEvent>
 
 #include <algorithm>
-#include <cmath>
 
 #include "controls/CApproButton.h"
 #include "controls/CApproStatic.h"
@@ -21,6 +19,7 @@
 #include "pages/CCameraPwdPage.h"
 #include "pages/PageLooks.h"
 #include "pages/PageRegistry.h"
+#include "pages/SearchControls.h"
 #include "shell/CInterDialog.h"
 #include "shell/CameraList.h"
 #include "shell/FlowTrace.h"
@@ -34,12 +33,7 @@ namespace {
 
 // Positions below the description; d grows with its lines.
 constexpr int kLineHeight = 20;
-constexpr int kRescanRight = 782;
 constexpr int kRescanTop = 133;
-constexpr int kRescanPadding = 41;
-constexpr int kRescanHeight = 30;
-constexpr std::array<int, 4> kRescanPictures{4018, 4015, 4015, 4015};
-constexpr int kRescanIcon = 3055;
 constexpr QRect kList(80, 168, 688, 225);
 constexpr QRect kScrollBar(768, 168, 14, 225);
 constexpr int kBusyWidth = 600;
@@ -47,12 +41,9 @@ constexpr int kBusyHeight = 60;
 constexpr int kNoteCentreX = 429;
 constexpr int kNoteWidth = 600;
 constexpr int kNoteHeight = 30;
-constexpr int kNoteSize = 14;
-constexpr QColor kAccent(42, 169, 209);
 constexpr QRect kInstall(76, 418, 786 - 76, 496 - 418);
 constexpr int kInstallSize = 14;
 constexpr QColor kInstallColour(72, 72, 72);
-constexpr int kAnimationPeriodMs = 200;
 constexpr int kFocusListFrom = 4;  // ticked rows from which the list takes the focus back
 const QString kAdmin = QStringLiteral("admin");
 
@@ -67,27 +58,16 @@ CCameraSearchDlg::CCameraSearchDlg(CInterDialog& host)
       // Not waited for on leaving: it only reads, and its results go nowhere then.
       regInfo_(windowId(), std::chrono::milliseconds(0)) {
     setObjectName(QStringLiteral("CCameraSearchDlg"));
-    rescan_ = new controls::CIconButton(kRescanId, this);
-    rescan_->setObjectName(QStringLiteral("id%1").arg(kRescanId));
-    rescan_->LoadStateImages(kRescanPictures);
-    rescan_->LoadIconImage(kRescanIcon);
+    searchControls_ = std::make_unique<SearchControls>(this, QStringLiteral("id%1").arg(kBusyId),
+                                                       QStringLiteral("noCamera"));
+    rescan_ = searchControls_->rescan();
+    busy_ = searchControls_->busy();
+    noCamera_ = searchControls_->note();
     connect(rescan_, &QAbstractButton::clicked, this,
             [this] { platform::PostMessage(windowId(), msg::kScan); });
 
     list_ = new controls::CCamListCtrl(this, windowId());
     list_->setObjectName(QStringLiteral("id%1").arg(kListId));
-
-    busy_ = new controls::CLoadingStatic(this);
-    busy_->setObjectName(QStringLiteral("id%1").arg(kBusyId));
-    busy_->hide();
-
-    noCamera_ = new controls::CApproStatic(this);
-    noCamera_->setObjectName(QStringLiteral("noCamera"));
-    noCamera_->useVerdana(kNoteSize);
-    noCamera_->setTextColor(kAccent);
-    noCamera_->setAlignment(controls::CApproStatic::Align::Centre);
-    noCamera_->setVerticalCentre(true);
-    noCamera_->hide();
 
     install_ = new controls::CLinkStatic(this, overlay::kInstallCamera);
     install_->setObjectName(QStringLiteral("installLink"));
@@ -111,12 +91,7 @@ void CCameraSearchDlg::retranslate() {
     if (rescan_ == nullptr) {
         return;  // the base's own call, before the page's controls exist
     }
-    rescan_->setText(shell::LookupText(u"Rescan", u"Rescan"));
-    rescan_->setAccessibleName(rescan_->text());
-    busy_->setCaption(shell::LookupText(u"Searching device", u"Searching device"));
-    busy_->setAccessibleName(busy_->caption());
-    noCamera_->setText(shell::LookupText(u"No camera found!", u"No camera found!"));
-    noCamera_->setAccessibleName(noCamera_->text());
+    searchControls_->retranslate(shell::LookupText(u"No camera found!", u"No camera found!"));
     install_->setText(shell::LookupText(u"camsearch_03 ", u"How to install your network camera."));
     install_->setAccessibleName(install_->text());
     list_->retranslate();
@@ -126,11 +101,7 @@ void CCameraSearchDlg::retranslate() {
 void CCameraSearchDlg::place() {
     const int lines = bodyLabel() != nullptr ? bodyLabel()->lineCount() : 1;
     const int d = std::max(0, lines - 1) * kLineHeight;
-    const int rescanWidth =
-        static_cast<int>(
-            std::ceil(QFontMetricsF(rescan_->captionFont()).horizontalAdvance(rescan_->text()))) +
-        kRescanPadding;
-    rescan_->setGeometry(kRescanRight - rescanWidth, kRescanTop + d, rescanWidth, kRescanHeight);
+    searchControls_->placeRescan(kRescanTop + d);
     const QRect list = kList.translated(0, d);
     list_->setGeometry(list);
     list_->scrollBar()->setGeometry(kScrollBar.translated(0, d));
@@ -201,13 +172,7 @@ void CCameraSearchDlg::enableButtons(bool enabled) {
 void CCameraSearchDlg::setScanning(bool scanning) {
     scanning_ = scanning;
     enableButtons(!scanning);
-    if (scanning) {
-        busy_->show();
-        busy_->start(kAnimationPeriodMs);
-    } else {
-        busy_->stop();
-        busy_->hide();
-    }
+    searchControls_->showBusy(scanning);
 }
 
 void CCameraSearchDlg::stopWorkers() {

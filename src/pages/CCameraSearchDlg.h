@@ -13,6 +13,7 @@
 #include "shell/CameraPasswordExchange.h"
 #include "shell/CameraSelection.h"
 
+class SearchControls;
 namespace controls {
 class CApproStatic;
 class CCamListCtrl;
@@ -91,6 +92,7 @@ private:
     CameraEntry* firstEntry(const QString& ip) const;
     camerastep::Recorder recorder() const;
 
+    std::unique_ptr<SearchControls> searchControls_;
     controls::CIconButton* rescan_ = nullptr;
     controls::CCamListCtrl* list_ = nullptr;
     controls::CLoadingStatic* busy_ = nullptr;

@@ -1,9 +1,6 @@
 #include "pages/CNvrSearchDlg.h"
 
-#include <QFontMetricsF>
 #include <QTimerEvent>
-
-#include <cmath>
 
 #include "controls/CApproButton.h"
 #include "controls/CApproStatic.h"
@@ -16,6 +13,7 @@
 #include "discovery/DeviceSearch.h"
 #include "pages/PageLooks.h"
 #include "pages/PageRegistry.h"
+#include "pages/SearchControls.h"
 #include "shell/CInterDialog.h"
 #include "shell/FlowTrace.h"
 #include "shell/LanguagePack.h"
@@ -31,12 +29,7 @@ const QString kNoAddress = QStringLiteral("0.0.0.0");
 const QString kNoMac = QStringLiteral("xxxxxxxxxxxxxxxx");
 
 // Positions below the description, whose height H follows its text.
-constexpr int kRescanRight = 782;
 constexpr int kRescanTop = 133;
-constexpr int kRescanPadding = 41;
-constexpr int kRescanHeight = 30;
-constexpr std::array<int, 4> kRescanPictures{4018, 4015, 4015, 4015};
-constexpr int kRescanIcon = 3055;
 constexpr QRect kList(80, 168, 688, 220);  // top relative to H
 constexpr QRect kScrollBar(768, 168, 14, 220);
 constexpr int kAnimationLeft = 130;
@@ -47,8 +40,6 @@ constexpr int kNoDeviceCentreX = 429;
 constexpr int kNoDeviceTop = 95;  // below the list top
 constexpr int kNoDeviceWidth = 600;
 constexpr int kNoDeviceHeight = 30;
-constexpr int kNoDeviceSize = 14;
-constexpr QColor kAccent(42, 169, 209);
 constexpr int kNotFoundLeft = 76;
 constexpr int kNotFoundTop = 418;
 constexpr int kNotFoundWidth = 640;
@@ -56,33 +47,21 @@ constexpr int kNotFoundHeight = 30;
 constexpr int kNotFoundSize = 14;
 constexpr QColor kNotFoundColour(99, 101, 102);
 constexpr int kNotFoundIcon = 4012;
-constexpr int kAnimationPeriodMs = 200;
 
 }  // namespace
 
 CNvrSearchDlg::CNvrSearchDlg(CInterDialog& host)
     : CPageBase(host, PageLookOf(7)), task_(windowId()) {
     setObjectName(QStringLiteral("CNvrSearchDlg"));
-    rescan_ = new controls::CIconButton(kRescanId, this);
-    rescan_->setObjectName(QStringLiteral("id1035"));
-    rescan_->LoadStateImages(kRescanPictures);
-    rescan_->LoadIconImage(kRescanIcon);
+    searchControls_ = std::make_unique<SearchControls>(this, QStringLiteral("searching"),
+                                                       QStringLiteral("noDevice"));
+    rescan_ = searchControls_->rescan();
+    animation_ = searchControls_->busy();
+    noDevice_ = searchControls_->note();
     connect(rescan_, &QAbstractButton::clicked, this, [this] { rescan(); });
 
     list_ = new controls::CNvrListCtrl(this, windowId());
     list_->setObjectName(QStringLiteral("id1030"));
-
-    animation_ = new controls::CLoadingStatic(this);
-    animation_->setObjectName(QStringLiteral("searching"));
-    animation_->hide();
-
-    noDevice_ = new controls::CApproStatic(this);
-    noDevice_->setObjectName(QStringLiteral("noDevice"));
-    noDevice_->useVerdana(kNoDeviceSize);
-    noDevice_->setTextColor(kAccent);
-    noDevice_->setAlignment(controls::CApproStatic::Align::Centre);
-    noDevice_->setVerticalCentre(true);
-    noDevice_->hide();
 
     notFound_ = new controls::CLinkStatic(this, overlay::kNoDevice);
     notFound_->setObjectName(QStringLiteral("notFound"));
@@ -106,12 +85,7 @@ void CNvrSearchDlg::retranslate() {
     if (rescan_ == nullptr) {
         return;  // the base's own call, before the page's controls exist
     }
-    rescan_->setText(shell::LookupText(u"Rescan", u"Rescan"));
-    rescan_->setAccessibleName(rescan_->text());
-    animation_->setCaption(shell::LookupText(u"Searching device", u"Searching device"));
-    animation_->setAccessibleName(animation_->caption());
-    noDevice_->setText(shell::LookupText(u"No device found!", u"No device found!"));
-    noDevice_->setAccessibleName(noDevice_->text());
+    searchControls_->retranslate(shell::LookupText(u"No device found!", u"No device found!"));
     notFound_->setText(shell::LookupText(u"nvrsearch_06", u"Can not find your NVR"));
     notFound_->setAccessibleName(notFound_->text());
     list_->retranslate();
@@ -121,11 +95,7 @@ void CNvrSearchDlg::retranslate() {
 void CNvrSearchDlg::place() {
     const QRect body = bodyGeometry();
     const int h = body.height();
-    const int rescanWidth =
-        static_cast<int>(
-            std::ceil(QFontMetricsF(rescan_->captionFont()).horizontalAdvance(rescan_->text()))) +
-        kRescanPadding;
-    rescan_->setGeometry(kRescanRight - rescanWidth, h + kRescanTop, rescanWidth, kRescanHeight);
+    searchControls_->placeRescan(h + kRescanTop);
     const QRect list = kList.translated(0, h);
     list_->setGeometry(list);
     list_->scrollBar()->setGeometry(kScrollBar.translated(0, h));
@@ -157,12 +127,8 @@ void CNvrSearchDlg::setSearching(bool searching) {
             nextButton()->setEnabled(false);
         }
         noDevice_->hide();
-        animation_->show();
-        animation_->start(kAnimationPeriodMs);
-    } else {
-        animation_->stop();
-        animation_->hide();
     }
+    searchControls_->showBusy(searching);
 }
 
 void CNvrSearchDlg::rescan() {
@@ -220,8 +186,7 @@ void CNvrSearchDlg::showResults(bool finished, const std::vector<Row>& rows) {
     if (!finished) {
         return;  // a failed or unfinished search shows nothing
     }
-    animation_->stop();
-    animation_->hide();
+    searchControls_->showBusy(false);
     for (const Row& row : rows) {
         list_->addRow(row.ip, row.mac);
         qCDebug(lcFlow, "recorder row %d: %s %s", list_->rowCount(), qUtf8Printable(row.ip),

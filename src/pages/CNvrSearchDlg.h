@@ -10,6 +10,7 @@
 #include "pages/PageTask.h"
 
 class DeviceSearch;
+class SearchControls;
 namespace controls {
 class CApproStatic;
 class CIconButton;
@@ -73,6 +74,7 @@ private:
     static void RunSearch(PageTask::Control& control, const std::shared_ptr<DeviceSearch>& search,
                           CNvrSearchDlg* page);
 
+    std::unique_ptr<SearchControls> searchControls_;
     controls::CIconButton* rescan_ = nullptr;
     controls::CNvrListCtrl* list_ = nullptr;
     controls::CLoadingStatic* animation_ = nullptr;
