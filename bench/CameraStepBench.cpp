@@ -184,6 +184,7 @@ int main(int argc, char** argv) {
         QElapsedTimer shown;
         shown.start();
         QImage last;
+        qint64 nextReport = 60000;
         while (shown.elapsed() < previewSeconds * 1000LL) {
             WaitUntil([&] { return page.preview()->frame().cacheKey() != last.cacheKey(); }, 2000);
             if (page.preview()->frame().cacheKey() != last.cacheKey()) {
@@ -196,6 +197,12 @@ int main(int argc, char** argv) {
                 const long pss = PssKb();
                 lowest = std::min(lowest, pss);
                 highest = std::max(highest, pss);
+            }
+            if (shown.elapsed() >= nextReport) {
+                std::printf("  after %3lld s: PSS %.1f MB\n", shown.elapsed() / 1000,
+                            static_cast<double>(PssKb()) / 1024);
+                std::fflush(stdout);
+                nextReport += 60000;
             }
         }
         page.reject();

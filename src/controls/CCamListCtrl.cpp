@@ -184,7 +184,8 @@ void CCamListCtrl::rowsMouse(QMouseEvent& event, QPoint at) {
     setFocus(Qt::MouseFocusReason);
     if (column == Header::kBoxColumn) {
         toggleRow(index);
-    } else if (column == Header::kPreviewColumn) {
+    } else if (column == Header::kPreviewColumn && event.type() == QEvent::MouseButtonPress) {
+        // The second click of a double click asks for nothing more.
         moveFocus(index);
         requestPreview(index);
     }

@@ -285,7 +285,8 @@ void CCameraSearchDlg::tickRequest(int row) {
 
 void CCameraSearchDlg::askPassword(int row, const CameraEntry& camera, bool create) {
     current_ = {row, camera};
-    exchange_->result.store(CameraPasswordExchange::kPending);
+    // A fresh one for every page: a check still running for an earlier page answers there.
+    exchange_ = std::make_shared<CameraPasswordExchange>();
     exchange_->setPassword(camera.password);
     const CameraPasswordRequest request{this, windowId(), camera.model, exchange_};
     QPointer<CCameraSearchDlg> self(this);
@@ -348,7 +349,7 @@ void CCameraSearchDlg::passwordAccepted(int row, const QString& ip, const QStrin
 
 void CCameraSearchDlg::openPreview(int row) {
     const CameraSelection::Row* state = selection_.row(row);
-    if (state == nullptr || !state->passwordKnown) {
+    if (state == nullptr || !state->passwordKnown || previewOpen_) {
         return;
     }
     const CameraEntry* entry = firstEntry(state->cameraIp);
@@ -360,7 +361,12 @@ void CCameraSearchDlg::openPreview(int row) {
     data.previewTexts = {state->cameraIp, kAdmin, entry->password};
     data.previewWords = {anchor.x() + 2, anchor.y() - 5, cameras::IsLegacy(*entry) ? 1 : 0};
     qCDebug(lcFlow, "camera preview: %s", qPrintable(state->cameraIp));
+    QPointer<CCameraSearchDlg> self(this);
+    previewOpen_ = true;
     showOverlay(overlay::kPreview, data);
+    if (self) {
+        previewOpen_ = false;
+    }
 }
 
 void CCameraSearchDlg::onNext() {

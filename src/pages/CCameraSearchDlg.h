@@ -107,6 +107,7 @@ private:
     bool firstScanStarted_ = false;
     bool scanning_ = false;
     bool nextRunning_ = false;
+    bool previewOpen_ = false;
     int generation_ = 0;  // of the scan whose results the page still wants
     int scansTaken_ = 0;
     QStringList notAdded_;

@@ -480,6 +480,24 @@ TEST_F(CameraStep, TheKeyboardMovesTicksAndPreviews) {
     const QRect icon = list->cellRect(1, controls::CCamHeaderCtrl::kPreviewColumn);
     EXPECT_EQ(anchor, list->mapToGlobal(QPoint(icon.right() + 1 - 5, icon.center().y() + 2)));
 
+    // Asked twice at once (a double click, a key held down): one preview.
+    int opened = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* page = Shown<CPreviewPage>()) {
+            ++opened;
+            page->reject();
+        }
+    });
+    closer.start(5);
+    list->requestPreview(1);
+    list->requestPreview(1);
+    ASSERT_TRUE(WaitUntil([&] { return opened == 1 && Shown<CPreviewPage>() == nullptr; }));
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened, 1);
+    closer.stop();
+
     // The row without a known password has no preview: Enter is the page's.
     QTest::keyClick(list, Qt::Key_Up);
     EXPECT_EQ(list->focusRow(), 0);
