@@ -68,6 +68,7 @@ CCameraSearchDlg::CCameraSearchDlg(CInterDialog& host)
 
     list_ = new controls::CCamListCtrl(this, windowId());
     list_->setObjectName(QStringLiteral("id%1").arg(kListId));
+    searchControls_->raiseOverList();
 
     install_ = new controls::CLinkStatic(this, overlay::kInstallCamera);
     install_->setObjectName(QStringLiteral("installLink"));

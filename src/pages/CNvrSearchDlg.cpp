@@ -62,6 +62,7 @@ CNvrSearchDlg::CNvrSearchDlg(CInterDialog& host)
 
     list_ = new controls::CNvrListCtrl(this, windowId());
     list_->setObjectName(QStringLiteral("id1030"));
+    searchControls_->raiseOverList();
 
     notFound_ = new controls::CLinkStatic(this, overlay::kNoDevice);
     notFound_->setObjectName(QStringLiteral("notFound"));

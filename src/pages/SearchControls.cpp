@@ -60,6 +60,11 @@ void SearchControls::placeRescan(int top) {
     rescan_->setGeometry(kRescanRight - width, top, width, kRescanHeight);
 }
 
+void SearchControls::raiseOverList() {
+    busy_->raise();
+    note_->raise();
+}
+
 void SearchControls::showBusy(bool busy) {
     if (busy) {
         busy_->show();

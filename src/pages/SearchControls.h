@@ -25,6 +25,8 @@ public:
     void retranslate(const QString& note);
     // Rescan as wide as its caption needs, its right edge at x 782 and its top at `top`.
     void placeRescan(int top);
+    // The indicator and the note stand over the list: called once the list exists.
+    void raiseOverList();
     // Shows the indicator running, or stops and hides it.
     void showBusy(bool busy);
 

@@ -7,6 +7,7 @@
 #include "ModalSupport.h"
 #include "ScreenSupport.h"
 #include "controls/CApproButton.h"
+#include "controls/CApproStatic.h"
 #include "controls/CErrorPage.h"
 #include "controls/CIconButton.h"
 #include "controls/CMyEditCtrl2.h"
@@ -110,5 +111,17 @@ TEST(Screenshots, CameraStepInEnglishAndJapanese) {
         save(QStringLiteral("11-scanning"));
         ASSERT_TRUE(WaitUntil([&] { return step->scansTaken() >= 2; }, 10000));
         save(QStringLiteral("11-none"));
+        // The note is seen over the empty list, not hidden under it.
+        const QImage shown = fixture.host->grab().toImage();
+        const QRect note = step->noCameraNote()->geometry();
+        int accent = 0;
+        for (int y = note.top(); y <= note.bottom(); ++y) {
+            for (int x = note.left(); x <= note.right(); ++x) {
+                const QColor c =
+                    shown.pixelColor(QPointF(x, y).toPoint() * shown.devicePixelRatio());
+                accent += c.blue() > 150 && c.red() < 150 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(accent, 20);
     }
 }
