@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -502,6 +503,14 @@ TEST_F(CameraStep, TheKeyboardMovesTicksAndPreviews) {
     QTest::keyClick(list, Qt::Key_Up);
     EXPECT_EQ(list->focusRow(), 0);
     EXPECT_EQ(list->rowDescription(0), "No. 1, OC-A, 127.0.0.2");
+    // Screen readers see the rows as list items, checked while ticked.
+    QAccessibleInterface* rows = QAccessible::queryAccessibleInterface(list);
+    ASSERT_NE(rows, nullptr);
+    EXPECT_EQ(rows->role(), QAccessible::List);
+    ASSERT_EQ(rows->childCount(), 2);
+    EXPECT_EQ(rows->child(1)->text(QAccessible::Name), "No. 2, OC-B, 127.0.0.4, preview");
+    EXPECT_TRUE(rows->child(1)->state().checked);
+    EXPECT_FALSE(rows->child(0)->state().checked);
     EXPECT_EQ(list->rowDescription(1), "No. 2, OC-B, 127.0.0.4, preview");
     EXPECT_EQ(step->rescanButton()->accessibleName(), "Rescan");
     EXPECT_EQ(step->installLink()->accessibleName(), "How to install your network camera.");
