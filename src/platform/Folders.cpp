@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -80,6 +82,41 @@ bool CopyFileReplacing(const QString& from, const QString& to) {
         return false;
     }
     return target.commit();
+}
+
+bool WriteDesktopLink(const QString& folder, const QString& fileName, const QByteArray& contents) {
+    if (fileName.isEmpty() || fileName.startsWith(QLatin1Char('.')) ||
+        fileName.contains(QLatin1Char('/')) || fileName.contains(QLatin1Char('\\'))) {
+        return false;
+    }
+    const QString path = QDir(folder).filePath(fileName);
+    // The save would write where a link there points; the link itself goes instead.
+    if (QFileInfo(path).isSymLink() && !QFile::remove(path)) {
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size()) {
+        return false;
+    }
+    // Desktops open a link file only when it may run.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                        QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                        QFileDevice::ExeOther);
+    if (!file.commit()) {
+        return false;
+    }
+    // GNOME asks for trust in the file's metadata as well; without gio there is none to give.
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (!gio.isEmpty()) {
+        QProcess trust;
+        trust.start(gio, {QStringLiteral("set"), path, QStringLiteral("metadata::trusted"),
+                          QStringLiteral("true")});
+        if (!trust.waitForFinished(2000)) {
+            trust.kill();
+            trust.waitForFinished(500);
+        }
+    }
+    return true;
 }
 
 }  // namespace platform

@@ -19,6 +19,11 @@ QString DesktopFolder();
 // Creates or truncates the file and writes the bytes whole. False on any failure.
 bool WriteWholeFile(const QString& path, const QByteArray& bytes);
 
+// Puts the link file `fileName` (no folder in it) into `folder`: written whole beside it and
+// renamed over one of the same name (a link there is replaced, never followed), runnable, and
+// marked trusted where the desktop keeps trust in file metadata. False when not written.
+bool WriteDesktopLink(const QString& folder, const QString& fileName, const QByteArray& contents);
+
 // Copies, replacing the target. False on any failure (for example no rights to the target).
 bool CopyFileReplacing(const QString& from, const QString& to);
 

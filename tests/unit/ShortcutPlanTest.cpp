@@ -1,5 +1,11 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
+#include "platform/Folders.h"
 #include "shell/ShortcutPlan.h"
 
 using shortcut::PlanShortcut;
@@ -72,4 +78,41 @@ TEST(ShortcutPlan, TheDesktopEntryHasNoExecAndOneLinePerKey) {
     EXPECT_FALSE(hostile.contains("\nExec"));
     EXPECT_TRUE(hostile.contains("Name=a\\nExec=sh\\r\\n[Desktop Entry]\\tx\\\\\n"));
     EXPECT_TRUE(hostile.contains("Icon=i\\n\n"));
+}
+
+TEST(DesktopLink, WrittenWholeRunnableAndReplacingWhatWasThere) {
+    QTemporaryDir desktop;
+    const QString path = desktop.filePath("ORB-780Z.desktop");
+    ASSERT_TRUE(platform::WriteWholeFile(path, "old and longer contents\n"));
+    const QByteArray entry = shortcut::DesktopEntry("ORB-780Z", "http://10.77.0.10/", "");
+    ASSERT_TRUE(platform::WriteDesktopLink(desktop.path(), "ORB-780Z.desktop", entry));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), entry);
+    EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::ExeOwner);
+    EXPECT_EQ(QDir(desktop.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(DesktopLink, ALinkOfTheSameNameIsReplacedNotFollowed) {
+    QTemporaryDir desktop;
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.filePath("victim");
+    ASSERT_TRUE(platform::WriteWholeFile(victim, "keep"));
+    ASSERT_TRUE(QFile::link(victim, desktop.filePath("ORB-780Z.desktop")));
+    ASSERT_TRUE(
+        platform::WriteDesktopLink(desktop.path(), "ORB-780Z.desktop", "[Desktop Entry]\n"));
+    QFile kept(victim);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "keep");
+    EXPECT_FALSE(QFileInfo(desktop.filePath("ORB-780Z.desktop")).isSymLink());
+}
+
+TEST(DesktopLink, NamesThatLeaveTheFolderAreRefused) {
+    QTemporaryDir desktop;
+    for (const char* name : {"", "../x.desktop", "a/b.desktop", "a\\b.desktop", ".hidden", ".."}) {
+        EXPECT_FALSE(platform::WriteDesktopLink(desktop.path(), QString::fromLatin1(name), "x"))
+            << name;
+    }
+    EXPECT_TRUE(
+        QDir(desktop.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
