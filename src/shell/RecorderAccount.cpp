@@ -69,6 +69,11 @@ std::int32_t WaitForAccountReply(const DeviceCommandWorker& worker,
     return worker.status();
 }
 
+QString RecorderWebPage(const QString& ip, int port) {
+    return port == 80 || port == 0 ? QStringLiteral("http://%1/").arg(ip)
+                                   : QStringLiteral("http://%1:%2/").arg(ip).arg(port);
+}
+
 RecorderHttpTarget HttpTargetOf(const WizardSession& session, const DeviceSearch* search) {
     RecorderHttpTarget target{session.recorderIp(), 0, session.adminUser(),
                               session.adminPassword()};

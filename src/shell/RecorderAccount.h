@@ -27,6 +27,10 @@ struct RecorderHttpTarget {
     QString password;
 };
 
+// The recorder's own web page for the browser: "http://<ip>/", with ":<port>" unless the port
+// is 80 or 0 (the default).
+QString RecorderWebPage(const QString& ip, int port);
+
 // The session's recorder and account, on the HTTP port its search record gives (0 without one).
 RecorderHttpTarget HttpTargetOf(const WizardSession& session, const DeviceSearch* search);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Folders.h"
+#include "shell/RecorderAccount.h"
 #include "shell/ShortcutPlan.h"
 
 using shortcut::PlanShortcut;
@@ -115,4 +116,10 @@ TEST(DesktopLink, NamesThatLeaveTheFolderAreRefused) {
     }
     EXPECT_TRUE(
         QDir(desktop.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+TEST(RecorderWebPage, ThePortOnlyWhenItIsNotTheDefault) {
+    EXPECT_EQ(RecorderWebPage("10.77.0.10", 80), "http://10.77.0.10/");
+    EXPECT_EQ(RecorderWebPage("10.77.0.10", 0), "http://10.77.0.10/");
+    EXPECT_EQ(RecorderWebPage("10.77.0.10", 8080), "http://10.77.0.10:8080/");
 }
