@@ -134,7 +134,7 @@ TEST_F(OverlayTest, VeilDarkensTheWizardBy60Percent) {
 
 TEST_F(OverlayTest, OverlayRequestMessageOpensTheOverlay) {
     // Kinds this program has no side page for end at once, so the page carries on.
-    platform::PostMessage(page()->windowId(), msg::kShowOverlay, overlay::kTerms);
+    platform::PostMessage(page()->windowId(), msg::kShowOverlay, overlay::kCameraPassword);
     QCoreApplication::processEvents();
     EXPECT_FALSE(AnyOverlayOpen());
     EXPECT_EQ(host->currentPageId(), 1);
