@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "controls/CRowList.h"
 #include "controls/Fonts.h"
 #include "shell/LanguagePack.h"
 
@@ -14,14 +15,7 @@ CCamHeaderCtrl::CCamHeaderCtrl(QWidget* parent)
 }
 
 QRect CCamHeaderCtrl::ColumnRect(int column, int height) {
-    if (column < 0 || column >= kColumnCount) {
-        return {};
-    }
-    int left = 0;
-    for (int c = 0; c < column; ++c) {
-        left += kColumnWidths[static_cast<size_t>(c)];
-    }
-    return {left, 0, kColumnWidths[static_cast<size_t>(column)], height};
+    return ColumnRectOf(kColumnWidths, column, height);
 }
 
 int CCamHeaderCtrl::ColumnAt(int x) {

@@ -45,19 +45,13 @@ void CCamListCtrl::retranslate() {
 void CCamListCtrl::setRows(std::vector<Row> rows) {
     rows_ = std::move(rows);
     focusRow_ = rows_.empty() ? -1 : std::clamp(focusRow_, 0, rowCount() - 1);
-    updateScrollRange();
-    viewport()->update();
-    QAccessibleEvent changed(this, QAccessible::ObjectReorder);
-    QAccessible::updateAccessibility(&changed);
+    rowsChanged(false);
 }
 
 void CCamListCtrl::clearRows() {
     rows_.clear();
     focusRow_ = -1;
-    resetScroll();
-    viewport()->update();
-    QAccessibleEvent cleared(this, QAccessible::ObjectReorder);
-    QAccessible::updateAccessibility(&cleared);
+    rowsChanged(true);
 }
 
 void CCamListCtrl::setRowState(int index, bool ticked, bool passwordKnown) {

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "controls/CRowList.h"
 #include "controls/Fonts.h"
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
@@ -24,14 +25,7 @@ CNvrHeaderCtrl::CNvrHeaderCtrl(QWidget* parent, platform::WindowId target)
 }
 
 QRect CNvrHeaderCtrl::ColumnRect(int column, int height) {
-    if (column < 0 || column >= kColumnCount) {
-        return {};
-    }
-    int left = 0;
-    for (int c = 0; c < column; ++c) {
-        left += kColumnWidths[static_cast<size_t>(c)];
-    }
-    return {left, 0, kColumnWidths[static_cast<size_t>(column)], height};
+    return ColumnRectOf(kColumnWidths, column, height);
 }
 
 void CNvrHeaderCtrl::retranslate() {

@@ -55,19 +55,13 @@ void CNvrListCtrl::retranslate() {
 
 void CNvrListCtrl::addRow(const QString& ipText, const QString& macText) {
     rows_.push_back({QString::number(rowCount() + 1), ipText, macText, false});
-    updateScrollRange();
-    viewport()->update();
-    QAccessibleEvent added(this, QAccessible::ObjectReorder);
-    QAccessible::updateAccessibility(&added);
+    rowsChanged(false);
 }
 
 void CNvrListCtrl::clearRows() {
     rows_.clear();
     focusRow_ = -1;
-    resetScroll();
-    viewport()->update();
-    QAccessibleEvent cleared(this, QAccessible::ObjectReorder);
-    QAccessible::updateAccessibility(&cleared);
+    rowsChanged(true);
 }
 
 QString CNvrListCtrl::ipText(int row) const {

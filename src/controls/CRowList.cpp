@@ -1,12 +1,24 @@
 #include "controls/CRowList.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QScrollBar>
 
 #include <algorithm>
 
 namespace controls {
+
+QRect ColumnRectOf(std::span<const int> widths, int column, int height) {
+    if (column < 0 || column >= static_cast<int>(widths.size())) {
+        return {};
+    }
+    int left = 0;
+    for (int c = 0; c < column; ++c) {
+        left += widths[static_cast<size_t>(c)];
+    }
+    return {left, 0, widths[static_cast<size_t>(column)], height};
+}
 
 CRowList::CRowList(QWidget* parent, int rowHeight, int thumbId)
     : MessageWindow<QWidget>(parent), body_(new QAbstractScrollArea(this)), rowHeight_(rowHeight) {
@@ -85,6 +97,17 @@ void CRowList::updateScrollRange() {
 void CRowList::resetScroll() {
     updateScrollRange();
     scrollBar_->reset();
+}
+
+void CRowList::rowsChanged(bool toTop) {
+    if (toTop) {
+        resetScroll();
+    } else {
+        updateScrollRange();
+    }
+    viewport()->update();
+    QAccessibleEvent changed(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void CRowList::placeScrollBar() {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QPointer>
+
 #include <QRect>
 #include <QWidget>
+#include <span>
 
 #include "controls/AccessibleRows.h"
 #include "controls/CListCtrlVScrollbar.h"
@@ -12,6 +14,10 @@ class QAbstractScrollArea;
 class QMouseEvent;
 
 namespace controls {
+
+// Column `column` of a header whose columns are `widths` wide from x 0, `height` tall; empty
+// outside them.
+QRect ColumnRectOf(std::span<const int> widths, int column, int height);
 
 // What the wizard's self-painted lists share: a header over rows of one height that scroll
 // under it, and the slim scroll bar, which stands beside the list in the list's parent (right
@@ -47,6 +53,9 @@ protected:
     void updateScrollRange();
     // Back to the top, with the range of the rows there are now.
     void resetScroll();
+    // Rows came or went: the range (and, with `toTop`, the position), the picture and the
+    // screen readers follow.
+    void rowsChanged(bool toTop);
 
     virtual void paintRows(QWidget& viewport) = 0;
     // Presses, double clicks and moves over the rows, at `at` in the list's coordinates.
