@@ -18,6 +18,7 @@
 #include "shell/CTransparentPage.h"
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
+#include "shell/Product.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ constexpr int kButtonPadding = 40;
 constexpr QRect kVersionRect(770, 600, 860 - 770, 660 - 600);
 constexpr QColor kVersionColour(181, 181, 181);
 constexpr int kVersionSize = 14;
-const QString kVersion = QStringLiteral("V 2.03.02");
+const QString kVersion = QString::fromUtf16(product::kVersion);
 // Home has no title; screen readers hear the window's name instead.
 const QString kUntitledName = QStringLiteral("Setup Wizard");
 

@@ -14,6 +14,8 @@ constexpr QRect kSelectionBodyRect(77, 122, 780 - 77, 179 - 122);
 constexpr QColor kSelectionBodyColour(0x63, 0x65, 0x66);
 constexpr QRect kCameraBodyRect(77, 122, 780 - 77, 212 - 122);
 constexpr int kCameraBodyLineHeight = 20;
+constexpr QRect kCloudBodyRect(77, 122, 800 - 77, 190 - 122);
+constexpr int kCloudBodySize = 13;
 
 // clang-format off
 constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
@@ -57,7 +59,11 @@ constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
           .bodyFallback = u"The setup wizard can automatically detect compatible Corvane cameras on the network. To add a camera, check the box and set up or enter the password when prompted. After the password has been entered, click the icon to see a live preview of the camera's video.",
           .bodyRect = kCameraBodyRect, .bodyLineHeight = kCameraBodyLineHeight}},
     {12, {.backgroundId = 5012, .step = 10,  // CNubraServiceDlg
-          .titleKey = u"corvane_01", .titleFallback = u"nubra Service"}},
+          .titleKey = u"corvane_01", .titleFallback = u"nubra Service",
+          .bodyKey = u"corvane_05",
+          .bodyFallback = u"Sign up for a nubra account and access your NVR remotely from wherever you are. View live video of connected cameras or access recorded video clips using an internet-connected PC, smartphone, or tablet.",
+          .bodyRect = kCloudBodyRect, .bodyColour = kSelectionBodyColour,
+          .bodySize = kCloudBodySize}},
     {13, {.backgroundId = 3009, .step = 11,  // CSummaryDlg
           .titleKey = u"Summary_01", .titleFallback = u"Summary", .back = false, .next = false}},
 }};

@@ -30,8 +30,10 @@ public:
     static constexpr std::array<std::uint8_t, 6> kMacBytes{0x00, 0x1c, 0x2a, 0x78, 0x0e, 0x01};
     static constexpr const char* kPassword = "Secret12";
 
-    explicit SimRecorder(const std::function<void(sim::Recorder&)>& tune = {})
-        : state_(Scenario(tune)), servers_(state_, journal_, QString()) {
+    // `portal` sets up the cloud portal (none without it).
+    explicit SimRecorder(const std::function<void(sim::Recorder&)>& tune = {},
+                         const std::function<void(sim::Portal&)>& portal = {})
+        : state_(Scenario(tune, portal)), servers_(state_, journal_, QString()) {
         QString error;
         started_ = servers_.start(&error);
         EXPECT_TRUE(started_) << error.toStdString();
@@ -63,6 +65,9 @@ public:
     // Changes the recorder while it serves.
     void change(const std::function<void(sim::Recorder&)>& edit) {
         state_.with([&](sim::Scenario& s) { edit(s.recorders[0]); });
+    }
+    void changePortal(const std::function<void(sim::Portal&)>& edit) {
+        state_.with([&](sim::Scenario& s) { edit(s.portal); });
     }
     template <typename T>
     T read(const std::function<T(const sim::Recorder&)>& get) {
@@ -113,7 +118,8 @@ public:
     }
 
 private:
-    static sim::Scenario Scenario(const std::function<void(sim::Recorder&)>& tune) {
+    static sim::Scenario Scenario(const std::function<void(sim::Recorder&)>& tune,
+                                  const std::function<void(sim::Portal&)>& portal) {
         sim::Scenario scenario;
         sim::Recorder recorder;
         recorder.ip = QStringLiteral("127.0.0.1");
@@ -126,6 +132,9 @@ private:
         }
         scenario.recorders.append(recorder);
         scenario.portal.ip.clear();
+        if (portal) {
+            portal(scenario.portal);
+        }
         return scenario;
     }
 
