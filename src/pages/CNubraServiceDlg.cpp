@@ -1,5 +1,6 @@
 #include "pages/CNubraServiceDlg.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -326,8 +327,9 @@ void CNubraServiceDlg::messageEvent(platform::WindowMessageEvent& event) {
 }
 
 void CNubraServiceDlg::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        // Leaving an empty box this way is not a mistake worth an error.
+    // Leaving an empty box this way is not a mistake worth an error. Where the page takes the
+    // focus on a click itself, the box has been left already and told so.
+    if (event->button() == Qt::LeftButton && QApplication::focusWidget() != this) {
         form_.backgroundClick();
         setFocus(Qt::MouseFocusReason);
     }
@@ -341,6 +343,10 @@ bool CNubraServiceDlg::eventFilter(QObject* watched, QEvent* event) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !waiting_ &&
             isVisible()) {
+            // A click on the page takes the focus before the page hears of the click.
+            if (reason == Qt::MouseFocusReason && QApplication::focusWidget() == this) {
+                form_.backgroundClick();
+            }
             const QString email = email_->text();
             if (watched == email_) {
                 apply(form_.emailLeft(email, confirmation_->text()));

@@ -30,10 +30,12 @@ public:
     static constexpr std::array<std::uint8_t, 6> kMacBytes{0x00, 0x1c, 0x2a, 0x78, 0x0e, 0x01};
     static constexpr const char* kPassword = "Secret12";
 
-    // `portal` sets up the cloud portal (none without it).
+    // `portal` sets up the cloud portal (none without it); the certificate authority of the
+    // run is written to `caFile` when one is named.
     explicit SimRecorder(const std::function<void(sim::Recorder&)>& tune = {},
-                         const std::function<void(sim::Portal&)>& portal = {})
-        : state_(Scenario(tune, portal)), servers_(state_, journal_, QString()) {
+                         const std::function<void(sim::Portal&)>& portal = {},
+                         const QString& caFile = {})
+        : state_(Scenario(tune, portal)), servers_(state_, journal_, caFile) {
         QString error;
         started_ = servers_.start(&error);
         EXPECT_TRUE(started_) << error.toStdString();
@@ -85,6 +87,17 @@ public:
             }
         }
         return seen;
+    }
+    // The journal's HTTP entries with `target`, oldest first.
+    QList<QJsonObject> requests(const QString& target) const {
+        QList<QJsonObject> found;
+        for (const QJsonObject& entry : journal_.entries()) {
+            if (entry.value(QStringLiteral("type")).toString() == QLatin1String("http") &&
+                entry.value(QStringLiteral("target")).toString() == target) {
+                found.append(entry);
+            }
+        }
+        return found;
     }
     int count(const QString& target) const { return static_cast<int>(targets().count(target)); }
     // The journal line of a request is written once it has been answered: waits for `size`.
