@@ -14,6 +14,7 @@
 #include "controls/CLinkStatic.h"
 #include "controls/CNvrListCtrl.h"
 #include "controls/CStateButton.h"
+#include "controls/CSummaryTable.h"
 
 namespace controls {
 namespace {
@@ -299,7 +300,7 @@ QAccessibleInterface* AccessibleControl(const QString& className, QObject* objec
     if (Is<CLinkStatic>(className) || Is<CHyperLink>(className)) {
         return new AccessibleText(widget, QAccessible::Link);
     }
-    if (Is<CApproStatic>(className) || Is<CBaseStatic>(className)) {
+    if (Is<CApproStatic>(className) || Is<CBaseStatic>(className) || Is<CSummaryTable>(className)) {
         return new AccessibleText(widget, QAccessible::StaticText);
     }
     return nullptr;

@@ -11,11 +11,13 @@ constexpr QRect kRequirementBodyRect(78, 385, 770 - 78, 450 - 385);
 constexpr QRect kLedLinkRect(76, 376, 770 - 76, 455 - 376);
 constexpr int kLedLinkIcon = 3059;
 constexpr QRect kSelectionBodyRect(77, 122, 780 - 77, 179 - 122);
-constexpr QColor kSelectionBodyColour(0x63, 0x65, 0x66);
+constexpr QColor kGreyBodyColour(0x63, 0x65, 0x66);
 constexpr QRect kCameraBodyRect(77, 122, 780 - 77, 212 - 122);
 constexpr int kCameraBodyLineHeight = 20;
 constexpr QRect kCloudBodyRect(77, 122, 800 - 77, 190 - 122);
 constexpr int kCloudBodySize = 13;
+constexpr QRect kSummaryBodyRect(77, 117, 780 - 77, 180 - 117);
+constexpr int kSummaryBodyLineHeight = 22;
 
 // clang-format off
 constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
@@ -46,7 +48,7 @@ constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
          .titleKey = u"nvrsearch_01", .titleFallback = u"Select your NVR device",
          .bodyKey = u"nvrsearch_02",
          .bodyFallback = u"Select your NVR from the list, then click <br>\"Next\"</br>. If you have multiple NVRs, you can identify them by the MAC ID printed on the label on the bottom of the device.",
-         .bodyRect = kSelectionBodyRect, .bodyColour = kSelectionBodyColour, .bodyGrows = true}},
+         .bodyRect = kSelectionBodyRect, .bodyColour = kGreyBodyColour, .bodyGrows = true}},
     {8, {.backgroundId = 5008, .step = 6,  // CNvrPwdDlg
          .titleKey = u"nvrpwd_01", .titleFallback = u"Secure your NVR"}},
     {9, {.backgroundId = 5009, .step = 7,  // CNvrTimeZoneDlg
@@ -62,10 +64,15 @@ constexpr std::array<std::pair<int, PageLook>, 12> kLooks{{
           .titleKey = u"corvane_01", .titleFallback = u"nubra Service",
           .bodyKey = u"corvane_05",
           .bodyFallback = u"Sign up for a nubra account and access your NVR remotely from wherever you are. View live video of connected cameras or access recorded video clips using an internet-connected PC, smartphone, or tablet.",
-          .bodyRect = kCloudBodyRect, .bodyColour = kSelectionBodyColour,
+          .bodyRect = kCloudBodyRect, .bodyColour = kGreyBodyColour,
           .bodySize = kCloudBodySize}},
     {13, {.backgroundId = 3009, .step = 11,  // CSummaryDlg
-          .titleKey = u"Summary_01", .titleFallback = u"Summary", .back = false, .next = false}},
+          .titleKey = u"Summary_01", .titleFallback = u"Summary",
+          .bodyKey = u"Summary_02",
+          .bodyFallback = u"Your NVR now is ready to go! Please remember the folowing information for future use and click on \"GO TO NVR\" to log in to the NVR for further configuration or click \"FINISH\".",
+          .back = false, .next = false, .bodyRect = kSummaryBodyRect,
+          .bodyColour = kGreyBodyColour, .bodyLineHeight = kSummaryBodyLineHeight,
+          .bodyGrows = true}},
 }};
 // clang-format on
 
