@@ -3,7 +3,8 @@
 # The wizard runs in a real X window on a private Xvfb, inside a network namespace; the walk
 # drives it from outside with xdotool and waits on its flow trace and the simulator's journal.
 #
-#   e2e_init SCREENS_DIR            work dir, screenshot dir, the cleanup trap
+#   e2e_init SCREENS_DIR            work dir, screenshot dir, the cleanup trap; E2E_DESKTOP is
+#                                   the desktop folder the wizard sees
 #   start_display                   a private Xvfb (socket file only); exports DISPLAY
 #   start_wizard WIZARD SIM [SCENARIO]
 #                                   the wizard in netns-run's client namespace beside orb-sim
@@ -34,7 +35,7 @@
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 e2e_netns_run=$e2e_dir/../integration/netns-run
 e2e_bound=${E2E_BOUND:-20}
-E2E_WORK="" E2E_SCREENS=""
+E2E_WORK="" E2E_SCREENS="" E2E_DESKTOP=""
 e2e_xvfb_pid="" e2e_runner_pid="" wizard_pid="" wizard_status=""
 host_window="" outer_window="" host_x=7 host_y=7
 wizard_log=""
@@ -43,6 +44,7 @@ e2e_init() {
     E2E_SCREENS=$1
     mkdir -p "$E2E_SCREENS"
     E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/orb-e2e.XXXXXX")
+    E2E_DESKTOP=$E2E_WORK/desktop
     wizard_log=$E2E_WORK/wizard.log
     trap e2e_cleanup EXIT
     trap 'exit 130' INT
@@ -139,12 +141,18 @@ shift
 for name in ${!ORB_@}; do printf "export %s=%q\n" "$name" "${!name}"; done >"$work/sim.env"
 echo $$ >"$work/wizard.pid.new"
 mv "$work/wizard.pid.new" "$work/wizard.pid"
+# The simulated portal'"'"'s certificate comes from the simulator'"'"'s own authority.
+[[ -n ${ORB_SIM_CA:-} ]] && export SSL_CERT_FILE=$ORB_SIM_CA
 exec "$@" >"$work/wizard.log" 2>&1
 '
 
 e2e_wizard_environment() {
     # Everything the wizard writes stays in the work directory.
     export XDG_DATA_HOME=$E2E_WORK/data XDG_DATA_DIRS=$E2E_WORK/system XDG_RUNTIME_DIR=$E2E_WORK
+    # The desktop that FINISH puts its shortcut on.
+    export HOME=$E2E_WORK/home XDG_CONFIG_HOME=$E2E_WORK/config
+    mkdir -p "$HOME" "$E2E_DESKTOP" "$XDG_CONFIG_HOME"
+    echo "XDG_DESKTOP_DIR=\"$E2E_DESKTOP\"" >"$XDG_CONFIG_HOME/user-dirs.dirs"
     export TMPDIR=$E2E_WORK
     export QT_QPA_PLATFORM=xcb
     export QT_LOGGING_RULES="orb.flow.debug=true"

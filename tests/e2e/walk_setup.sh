@@ -3,8 +3,9 @@
 # recorder of the built-in scenario is secured, its time zone chosen with the mouse from the
 # list, its drive pulled and plugged in again while page 10 looks, then formatted; on the
 # camera page one camera is previewed, one ticked with its password typed and one with a
-# password made for it, and Next adds both; the walk ends on the cloud page. The simulator's
-# journal must hold each request the steps make.
+# password made for it, and Next adds both; on the cloud page the installer signs in, and the
+# summary's FINISH leaves the shortcut to the recorder's portal page on the desktop and ends the
+# wizard with exit code 0. The simulator's journal must hold each request the steps make.
 # Usage: walk_setup.sh ORB_WIZARD ORB_SIM SCREENS_DIR
 set -euo pipefail
 wizard=$1
@@ -31,6 +32,8 @@ http() { echo "e['type'] == 'http' and e['target'] == '$1' and e['status'] == ${
 # without a password (one is made for it).
 sim_set 10.77.0.22 '{"password": ""}'
 sim_set 10.77.0.23 '{"account": "root"}'
+# The recorder's number on the portal, which names the shortcut.
+sim_set $recorder '{"portal": {"portalNumber": "NB4471"}}'
 
 wait_trace "page 1 shown: CHomeDlg"
 click 574 401   # START
@@ -143,7 +146,33 @@ journal_wait "e['type'] == 'http' and e['target'].startswith('/config/addavdev?a
 journal_wait "e['type'] == 'http' and e['target'].startswith('/config/addavdev?avdevid=1&avdevname=OC-100&hostname=10.77.0.23&') and e['status'] == 200"
 shot setup-12
 
-key Escape
+# Page 12: sign in with the portal's account; the recorder is bound and told the account.
+click 552 242   # the e-mail box: 364 + 188, 232 + 10
+type_text installer@example.com
+key Tab
+type_text Portal-2024
+shot setup-12-filled
+key Return
+wait_trace "cloud attempt: sign in"
+wait_trace "cloud linked" 1 60
+wait_trace "page 13 shown: CSummaryDlg"
+portal() { echo "e['type'] == 'http' and e['device'] == 'portal' and e['target'] == '$1' and e['status'] == 200"; }
+journal_wait "$(portal '/account/?signin')"
+journal_wait "$(portal '/account/?add')"
+journal_wait "$(http '/config/nubraregstatus?status=1')"
+journal_wait "$(http '/config/nubrareginfo?email=installer@example.com&password=Portal-2024&status=1')"
+wait_trace "summary shown: 2 cameras, cloud: yes"
+shot setup-13
+
+# FINISH: the shortcut to the recorder's page on the portal, then the wizard ends.
+click 568 525   # 448 + 120, 504 + 21
+wait_trace "shortcut: ORB-780Z(NB4471).desktop -> https://10.77.0.100/device#NB4471?lang=en"
 wait_exit
 [[ $wizard_status == 0 ]] || fail "exit code $wizard_status"
+link="$E2E_DESKTOP/ORB-780Z(NB4471).desktop"
+[[ -f $link ]] || fail "no shortcut on the desktop: $(ls -A "$E2E_DESKTOP")"
+grep -qxF 'URL=https://10.77.0.100/device#NB4471?lang=en' "$link" ||
+    fail "the shortcut leads elsewhere: $(cat "$link")"
+grep -qxF 'Type=Link' "$link" || fail "the shortcut is not a link: $(cat "$link")"
+! grep -q '^Exec' "$link" || fail "the shortcut runs a command: $(cat "$link")"
 echo "walk setup: passed"
