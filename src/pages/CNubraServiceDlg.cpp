@@ -31,7 +31,8 @@ namespace {
 
 constexpr std::array<int, 3> kChoiceTextIds{1212, 1218, 1219};
 constexpr std::array<int, 4> kChoicePictures{4013, 4014, 4013, 4014};
-constexpr std::array<int, 4> kTermsPictures{4010, 4009, 4010, 4009};
+// The tick (4009) shows while the box is latched, as in the camera list.
+constexpr std::array<int, 4> kTermsPictures{4010, 4010, 4009, 4010};
 constexpr QRect kSignInButton(140, 198, 24, 24);
 constexpr QRect kSignInText(172, 200, 780 - 172, 225 - 200);
 constexpr int kChoiceTextSize = 14;

@@ -282,6 +282,8 @@ NubraForm::Step NubraForm::next(const QString& email, const QString& password,
                 showPasswordError();
                 return Step::Stay;
             }
+            // Found equal now, even when Enter came before the box was left.
+            passwordsDiffer_ = false;
             return Step::SignUp;
         case kNoService:
             return Step::NoService;

@@ -186,6 +186,11 @@ TEST(NubraForm, NextChecksWhatEachChoiceNeeds) {
     EXPECT_TRUE(up.passwordsDiffer());
     EXPECT_EQ(up.next(QStringLiteral("a@b.c"), QStringLiteral("p"), QStringLiteral("p"), true),
               NubraForm::Step::SignUp);
+    // Corrected and sent with Enter, without leaving the box: a refusal marks the password row.
+    EXPECT_FALSE(up.passwordsDiffer());
+    up.attemptFailed(QStringLiteral("SIGNUPERR003: passwords differ"));
+    EXPECT_EQ(up.look().passwordMark, QPoint(567, 300));
+    EXPECT_EQ(up.look().confirmation.frameColour, NubraForm::kGrey);
 
     EXPECT_EQ(Form(NubraForm::kNoService).next({}, {}, {}, false), NubraForm::Step::NoService);
 }
