@@ -425,7 +425,7 @@ void CNubraServiceDlg::attempt(NubraForm::Step step) {
     nextButton()->setLatched(true);
     backButton()->setLatched(true);
     waiting_ = true;
-    if (!task_.waitOver(this, kWaitTicks)) {
+    if (!task_.waitOver(this, waitTicks_)) {
         return;
     }
     waiting_ = false;

@@ -44,6 +44,8 @@ public:
     void retranslate() override;
 
     void setPacing(const cloudstep::Pacing& pacing) { pacing_ = pacing; }
+    // How long the waiting overlay waits for the worker, in ticks of 100 ms.
+    void setWaitTicks(int ticks) { waitTicks_ = ticks; }
     const NubraForm& form() const { return form_; }
     bool attemptRunning() const { return task_.busy(); }
 
@@ -104,6 +106,7 @@ private:
     cloudstep::Link link_;
     QString recorderMac_;
     cloudstep::Pacing pacing_;
+    int waitTicks_ = kWaitTicks;
     PageTask task_;
     std::shared_ptr<TaskResult<cloudstep::Outcome>> outcome_ =
         std::make_shared<TaskResult<cloudstep::Outcome>>();

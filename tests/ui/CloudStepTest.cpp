@@ -344,3 +344,53 @@ TEST(CloudStep, TheKeysReachEveryControlInReadingOrder) {
     QTest::keyClick(page->emailBox(), Qt::Key_Return);
     EXPECT_TRUE(page->signUpLabel()->isVisible());
 }
+
+// The overlay gives up before the portal answers; the worker goes on, and the next Next waits
+// for it instead of starting another, then uses what it found.
+TEST(CloudStep, AWorkerTheOverlayGaveUpOnIsWaitedForByTheNextAttempt) {
+    HostFixture fixture;
+    CloudSim sim([](sim::Portal& p) {
+        sim::ReplyOverride slow;
+        slow.path = QStringLiteral("/account/");
+        slow.queryPrefix = QStringLiteral("signin");
+        slow.delayMs = 1500;
+        p.overrides = {slow};
+    });
+    CNubraServiceDlg* page = OpenCloudStep(fixture, sim, QuickCloud(std::chrono::milliseconds(50)));
+    ASSERT_NE(page, nullptr);
+    page->setWaitTicks(3);
+    FillForm(*page, kKnownEmail, kKnownPassword);
+    EXPECT_EQ(NextThroughErrorPage(*page), "");
+    EXPECT_EQ(fixture.host->currentPageId(), 12);
+    EXPECT_TRUE(page->attemptRunning());
+    EXPECT_FALSE(page->signInLabel()->isVisible());
+    EXPECT_TRUE(page->nextButton()->isEnabled());
+
+    page->setWaitTicks(CNubraServiceDlg::kWaitTicks);
+    EXPECT_EQ(NextThroughErrorPage(*page), "");
+    EXPECT_EQ(fixture.host->currentPageId(), 13);
+    EXPECT_EQ(sim.recorder.count(kSignIn), 1);
+    EXPECT_EQ(fixture.host->session().cloudEmail(), kKnownEmail);
+}
+
+// The page goes while its worker waits on the portal: the worker is stopped, nothing is written.
+TEST(CloudStep, LeavingDuringAnAttemptStopsTheWorker) {
+    HostFixture fixture;
+    CloudSim sim([](sim::Portal& p) {
+        sim::ReplyOverride slow;
+        slow.path = QStringLiteral("/account/");
+        slow.queryPrefix = QStringLiteral("signin");
+        slow.delayMs = 1000;
+        p.overrides = {slow};
+    });
+    CNubraServiceDlg* page = OpenCloudStep(fixture, sim);
+    ASSERT_NE(page, nullptr);
+    page->setWaitTicks(1);
+    FillForm(*page, kKnownEmail, kKnownPassword);
+    EXPECT_EQ(NextThroughErrorPage(*page), "");
+    ASSERT_TRUE(page->attemptRunning());
+    fixture.post(msg::kNavigate, msg::kBack);
+    EXPECT_EQ(fixture.host->currentPageId(), 11);
+    EXPECT_EQ(fixture.host->session().cloudEmail(), "recorder@example.com");
+    EXPECT_EQ(sim.recorder.count(kBind), 0);
+}
