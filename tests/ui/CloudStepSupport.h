@@ -68,6 +68,17 @@ public:
     SimRecorder recorder;
 };
 
+// A portal that answers sign-ins `ms` late.
+inline std::function<void(sim::Portal&)> SlowSignIn(int ms) {
+    return [ms](sim::Portal& p) {
+        sim::ReplyOverride slow;
+        slow.path = QStringLiteral("/account/");
+        slow.queryPrefix = QStringLiteral("signin");
+        slow.delayMs = ms;
+        p.overrides = {slow};
+    };
+}
+
 // Fast waits: the rules stay, the pauses shrink. The polls keep their number, so a sign-in
 // is still given 160 polls.
 inline cloudstep::Pacing QuickCloud(

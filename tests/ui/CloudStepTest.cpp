@@ -90,13 +90,7 @@ TEST(CloudStep, SignInBindsTheRecorderThenTellsItTheAccount) {
 // The portal may take seconds; the sign-in reply is waited for, not cut off after a stop.
 TEST(CloudStep, ASignInAnsweredAfterFiveSecondsStillLinks) {
     HostFixture fixture;
-    CloudSim sim([](sim::Portal& p) {
-        sim::ReplyOverride slow;
-        slow.path = QStringLiteral("/account/");
-        slow.queryPrefix = QStringLiteral("signin");
-        slow.delayMs = 5000;
-        p.overrides = {slow};
-    });
+    CloudSim sim(SlowSignIn(5000));
     CNubraServiceDlg* page =
         OpenCloudStep(fixture, sim, QuickCloud(std::chrono::milliseconds(100)));
     ASSERT_NE(page, nullptr);
@@ -349,13 +343,7 @@ TEST(CloudStep, TheKeysReachEveryControlInReadingOrder) {
 // for it instead of starting another, then uses what it found.
 TEST(CloudStep, AWorkerTheOverlayGaveUpOnIsWaitedForByTheNextAttempt) {
     HostFixture fixture;
-    CloudSim sim([](sim::Portal& p) {
-        sim::ReplyOverride slow;
-        slow.path = QStringLiteral("/account/");
-        slow.queryPrefix = QStringLiteral("signin");
-        slow.delayMs = 1500;
-        p.overrides = {slow};
-    });
+    CloudSim sim(SlowSignIn(1500));
     CNubraServiceDlg* page = OpenCloudStep(fixture, sim, QuickCloud(std::chrono::milliseconds(50)));
     ASSERT_NE(page, nullptr);
     page->setWaitTicks(3);
@@ -376,13 +364,7 @@ TEST(CloudStep, AWorkerTheOverlayGaveUpOnIsWaitedForByTheNextAttempt) {
 // The page goes while its worker waits on the portal: the worker is stopped, nothing is written.
 TEST(CloudStep, LeavingDuringAnAttemptStopsTheWorker) {
     HostFixture fixture;
-    CloudSim sim([](sim::Portal& p) {
-        sim::ReplyOverride slow;
-        slow.path = QStringLiteral("/account/");
-        slow.queryPrefix = QStringLiteral("signin");
-        slow.delayMs = 1000;
-        p.overrides = {slow};
-    });
+    CloudSim sim(SlowSignIn(1000));
     CNubraServiceDlg* page = OpenCloudStep(fixture, sim);
     ASSERT_NE(page, nullptr);
     page->setWaitTicks(1);
