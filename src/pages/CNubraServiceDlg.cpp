@@ -415,7 +415,7 @@ void CNubraServiceDlg::attempt(NubraForm::Step step) {
     // A worker that an earlier wait gave up on still runs: the wait goes on with it.
     task_.start([=](PageTask::Control& control) {
         if (!worker) {
-            outcome->set({.networkFailed = true});
+            outcome->set({.networkFailed = true, .account = account});
             return;
         }
         outcome->set(signUp ? cloudstep::SignUp(control, *worker, link, account, pacing)
@@ -435,9 +435,11 @@ void CNubraServiceDlg::attempt(NubraForm::Step step) {
     const cloudstep::Outcome result = outcome_->get();
     if (result.linked) {
         qCDebug(lcFlow, "cloud linked");
+        // The account the worker linked, which is not the one typed since when an earlier
+        // attempt's worker was waited for.
         WizardSession& session = host().session();
-        session.setCloudEmail(account.email);
-        session.setCloudPassword(account.password);
+        session.setCloudEmail(result.account.email);
+        session.setCloudPassword(result.account.password);
         navigate(msg::kNext);
         return;
     }

@@ -128,6 +128,7 @@ QString RegistrationTarget(const QString& email, const QString& password) {
 Outcome SignIn(PageTask::Control& control, DeviceCommandWorker& worker, const Link& link,
                const Account& account, const Pacing& pacing) {
     Outcome outcome;
+    outcome.account = account;
     if (control.running()) {
         const auto start = [&] {
             return worker.StartPortalSignIn(link.portalHost, kClient, WizardVersion(), kLanguage,
@@ -158,6 +159,7 @@ Outcome SignIn(PageTask::Control& control, DeviceCommandWorker& worker, const Li
 Outcome SignUp(PageTask::Control& control, DeviceCommandWorker& worker, const Link& link,
                const Account& account, const Pacing& pacing) {
     Outcome outcome;
+    outcome.account = account;
     if (!control.running()) {
         return outcome;
     }

@@ -49,6 +49,7 @@ struct Outcome {
     bool linked = false;
     bool networkFailed = false;
     QString errorText;  // the portal's own words, for the error label
+    Account account;    // the one this attempt tried
 };
 
 // The version the wizard gives the portal.

@@ -354,6 +354,8 @@ TEST(CloudStep, AWorkerTheOverlayGaveUpOnIsWaitedForByTheNextAttempt) {
     EXPECT_FALSE(page->signInLabel()->isVisible());
     EXPECT_TRUE(page->nextButton()->isEnabled());
 
+    // Retyped meanwhile: the worker that runs signs in with what it was given.
+    page->emailBox()->setText(QStringLiteral("someone.else@example.com"));
     page->setWaitTicks(CNubraServiceDlg::kWaitTicks);
     EXPECT_EQ(NextThroughErrorPage(*page), "");
     EXPECT_EQ(fixture.host->currentPageId(), 13);
