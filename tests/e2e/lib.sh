@@ -17,6 +17,7 @@
 #   click X Y                       left click at page coordinates
 #   type_text TEXT / key NAME...    keys to the focused window (xdotool key names: Tab, Return)
 #   shot NAME                       the host window's area to SCREENS_DIR/NAME.png
+#   contact_sheet OUT               every shot so far in one picture, in the order taken
 #   window_sized WxH / wait_window WxH WHAT
 #                                   a visible window of the wizard's of that size
 #   journal_wait EXPR [TIMES [SECS]]
@@ -267,6 +268,14 @@ key() {
 
 shot() {
     import -window root -crop "860x640+$host_x+$host_y" +repage "$E2E_SCREENS/$1.png"
+}
+
+# Every shot of this walk, in the order taken, as one labelled picture at half size.
+contact_sheet() {
+    local out=$1 shots
+    mapfile -t shots < <(ls -tr "$E2E_SCREENS"/*.png)
+    montage -label '%t' -font DejaVu-Sans -pointsize 14 "${shots[@]}" -tile 5x -geometry 430x320+8+8 \
+        -background '#e8ecef' "$out" || fail "no contact sheet"
 }
 
 window_sized() {

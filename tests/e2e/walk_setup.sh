@@ -14,6 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=tests/e2e/lib.sh
 source "$here/lib.sh"
 e2e_init "$3"
+rm -f "$E2E_SCREENS"/setup-*.png  # the contact sheet takes every picture there
 start_display
 start_wizard "$wizard" "$sim"
 find_windows
@@ -36,19 +37,25 @@ sim_set 10.77.0.23 '{"account": "root"}'
 sim_set $recorder '{"portal": {"portalNumber": "NB4471"}}'
 
 wait_trace "page 1 shown: CHomeDlg"
+shot setup-01
 click 574 401   # START
 wait_trace "page 2 shown"
+shot setup-02
 for page in 3 4 5 6 7; do
     next
     wait_trace "page $page shown"
+    [[ $page == 7 ]] || shot "setup-0$page"
 done
 wait_trace "recorder search ended: 1 rows"
+wait_settled
+shot setup-07
 next
 wait_trace "password page mode: create"
 wait_settled
 type_text "$password"
 key Tab
 type_text "$password"
+shot setup-08
 key Return
 
 # Page 9: the list in English (4) and the recorder's current zone, then another one by mouse.
@@ -175,4 +182,5 @@ grep -qxF 'URL=https://10.77.0.100/device#NB4471?lang=en' "$link" ||
     fail "the shortcut leads elsewhere: $(cat "$link")"
 grep -qxF 'Type=Link' "$link" || fail "the shortcut is not a link: $(cat "$link")"
 ! grep -q '^Exec' "$link" || fail "the shortcut runs a command: $(cat "$link")"
+contact_sheet "$E2E_SCREENS.png"
 echo "walk setup: passed"
