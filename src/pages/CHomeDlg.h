@@ -32,4 +32,5 @@ private:
     controls::CApproStatic* noteTitle_ = nullptr;
     controls::CBaseStatic2* note_ = nullptr;
     controls::CApproButton* start_ = nullptr;
+    bool firstFrameTraced_ = false;
 };

@@ -36,7 +36,13 @@ sim_set 10.77.0.23 '{"account": "root"}'
 # The recorder's number on the portal, which names the shortcut.
 sim_set $recorder '{"portal": {"portalNumber": "NB4471"}}'
 
+# For the benchmark (bench/walk_figures.sh): memory at two points and the stalls seen.
+figure() { [[ -z ${E2E_FIGURES:-} ]] || echo "$*" >>"$E2E_FIGURES"; }
+pss() { awk '/^Pss:/ {print $2}' "/proc/$wizard_pid/smaps_rollup"; }
+
 wait_trace "page 1 shown: CHomeDlg"
+wait_trace "home first frame"
+figure "pss home $(pss)"
 shot setup-01
 click 574 401   # START
 wait_trace "page 2 shown"
@@ -145,6 +151,7 @@ sys.exit(0 if cameras[2]['adminPassword'] == 'Yard2024' else 1)" ||
 next
 wait_trace "cameras added: 2, not added: 0" 1 60
 wait_trace "page 12 shown: CNubraServiceDlg"
+figure "pss cameras $(pss)"
 journal_wait "$(http /config/nubrareginfo)"
 journal_wait "$(http /config/nubraportal)"
 journal_wait "e['type'] == 'http' and e['target'].startswith('/config/avdevchangepassword?') and e['status'] == 200"
@@ -176,6 +183,7 @@ click 568 525   # 448 + 120, 504 + 21
 wait_trace "shortcut: ORB-780Z(NB4471).desktop -> https://10.77.0.100/device#NB4471?lang=en"
 wait_exit
 [[ $wizard_status == 0 ]] || fail "exit code $wizard_status"
+grep -F 'stall:' "$wizard_log" | while read -r line; do figure "$line"; done
 link="$E2E_DESKTOP/ORB-780Z(NB4471).desktop"
 [[ -f $link ]] || fail "no shortcut on the desktop: $(ls -A "$E2E_DESKTOP")"
 grep -qxF 'URL=https://10.77.0.100/device#NB4471?lang=en' "$link" ||
