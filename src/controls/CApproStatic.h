@@ -32,6 +32,7 @@ public:
     void setBold(bool bold);
     void setUnderline(bool underline);
     void setAlignment(Align align);
+    Align alignment() const { return align_; }
     void setVerticalCentre(bool centre);
 
     // The presets pages use.

@@ -140,6 +140,20 @@ int CBaseStatic::lineCount() const {
     return layout.lineCount();
 }
 
+QList<QRect> CBaseStatic::lineRects() const {
+    QTextLayout layout;
+    const QRect area = textArea();
+    layOut(layout, area.width());
+    QList<QRect> rects;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        rects.append(QRectF(area.left() + line.x(), area.top() + line.y(), line.naturalTextWidth(),
+                            line.height())
+                         .toRect());
+    }
+    return rects;
+}
+
 void CBaseStatic::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |

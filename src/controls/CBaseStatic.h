@@ -67,6 +67,8 @@ public:
     int contentHeight() const;
     // The number of lines the text takes at the label's width.
     int lineCount() const;
+    // Where each laid-out line's letters are, in the label's coordinates.
+    QList<QRect> lineRects() const;
 
 protected:
     // The runs to draw; the plain label has one.

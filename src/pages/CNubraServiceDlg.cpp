@@ -214,7 +214,11 @@ void CNubraServiceDlg::retranslate() {
         shell::LookupText(u"corvane_04",
                           u"I don't want to use nubra service.(You will not be able to access "
                           u"your NVR remotely if you choose this option).")};
+    const bool alternative = shell::UsesAlternativeLineLayout(shell::LanguageIndex());
+    signInLabel_->setAlternativeLineLayout(alternative);
+    signUpLabel_->setAlternativeLineLayout(alternative);
     for (int i = 0; i < 3; ++i) {
+        choiceTexts_[i]->setAlternativeLineLayout(alternative);
         choiceTexts_[i]->setText(choiceTexts[i]);
         choices_[i]->setAccessibleName(choiceTexts[i]);
     }

@@ -51,8 +51,8 @@ QImage ContactSheet(const QList<QImage>& pictures) {
 }  // namespace
 
 // Every page (the cloud page in each of its layouts) and every side page with texts of its own,
-// in all 22 languages: no text is cut or runs outside its control. Contact sheets a language
-// show them.
+// in all 22 languages: no text is cut, runs outside its control or lies over a button, box or
+// list. Contact sheets a language show them.
 TEST(LanguageFit, EveryPageInEveryLanguage) {
     const QString dir = QStringLiteral(ORB_SCREENS_DIR "/lang");
     ASSERT_TRUE(QDir().mkpath(dir));
@@ -70,6 +70,9 @@ TEST(LanguageFit, EveryPageInEveryLanguage) {
                               .arg(misfit.need.height())
                               .arg(misfit.have.width())
                               .arg(misfit.have.height());
+            }
+            for (const QString& over : TextsOverControls(page)) {
+                report << QStringLiteral("%1 %2: %3").arg(stem, name, over);
             }
             pictures << page.grab().toImage();
         };

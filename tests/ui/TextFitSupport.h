@@ -1,15 +1,19 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
 
 #include <vector>
 
+#include "controls/CApproComboBox.h"
 #include "controls/CApproStatic.h"
 #include "controls/CBaseStatic.h"
 #include "controls/CHyperLink.h"
 #include "controls/CLinkStatic.h"
+#include "controls/CRowList.h"
 #include "controls/CStateButton.h"
 
 // A text that does not fit where it is drawn: the space it needs and the space it has.
@@ -56,6 +60,77 @@ inline std::vector<Misfit> Misfits(const QWidget& root) {
         } else if (const auto* help = qobject_cast<const controls::CLinkStatic*>(w)) {
             const QRect hot = help->hotRect();
             check(w, help->text(), {hot.right() + 1, hot.bottom() + 1});
+        }
+    }
+    return found;
+}
+
+inline QString InkText(const QWidget& w) {
+    if (const auto* label = qobject_cast<const controls::CApproStatic*>(&w)) {
+        return label->text();
+    }
+    if (const auto* wrapped = qobject_cast<const controls::CBaseStatic*>(&w)) {
+        return wrapped->text();
+    }
+    return {};
+}
+
+// Where a text control's letters are, in its own coordinates: a rectangle a line.
+inline QList<QRect> InkRects(const QWidget& w) {
+    if (const auto* label = qobject_cast<const controls::CApproStatic*>(&w)) {
+        if (label->text().isEmpty()) {
+            return {};
+        }
+        const QFontMetrics metrics(label->textFont());
+        const int width = std::min(w.width(), metrics.horizontalAdvance(label->text()));
+        const int height = std::min(w.height(), metrics.height());
+        const int top = (w.height() - height) / 2;
+        switch (label->alignment()) {
+            case controls::CApproStatic::Align::Left:
+                return {QRect(0, top, width, height)};
+            case controls::CApproStatic::Align::Centre:
+                return {QRect((w.width() - width) / 2, top, width, height)};
+            case controls::CApproStatic::Align::Right:
+                return {QRect(w.width() - width, top, width, height)};
+        }
+    }
+    if (const auto* wrapped = qobject_cast<const controls::CBaseStatic*>(&w)) {
+        return wrapped->text().isEmpty() ? QList<QRect>{} : wrapped->lineRects();
+    }
+    return {};
+}
+
+// Texts whose letters lie over a control the user works with (a button, a box, a list).
+inline QStringList TextsOverControls(const QWidget& root) {
+    QList<const QWidget*> controls;
+    for (const QWidget* w : root.findChildren<QWidget*>()) {
+        if (w->isVisibleTo(&root) &&
+            (qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
+             qobject_cast<const controls::CApproComboBox*>(w) ||
+             qobject_cast<const controls::CRowList*>(w))) {
+            controls << w;
+        }
+    }
+    QStringList found;
+    for (const QWidget* w : root.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&root)) {
+            continue;
+        }
+        for (const QRect& ink : InkRects(*w)) {
+            const QRect onPage(w->mapTo(&root, ink.topLeft()), ink.size());
+            for (const QWidget* control : controls) {
+                if (control == w || control->isAncestorOf(w) || w->isAncestorOf(control)) {
+                    continue;
+                }
+                const QRect place(control->mapTo(&root, QPoint(0, 0)), control->size());
+                if (!onPage.intersects(place)) {
+                    continue;
+                }
+                found << QStringLiteral("%1 \"%2\" over %3 %4")
+                             .arg(QString::fromLatin1(w->metaObject()->className()), InkText(*w),
+                                  QString::fromLatin1(control->metaObject()->className()),
+                                  control->objectName());
+            }
         }
     }
     return found;
