@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds the Debian package from a build tree, unpacks it into a scratch root and checks what a
 # desktop installs: the programs, the menu entry, icon, AppStream metadata, manual pages, the
-# Debian documents, the control fields; lintian, when present, must find no error.
+# Debian documents, the control fields; apt must be able to install it with its dependencies,
+# and lintian, when present, must find no error.
 # Usage: check_package.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -54,6 +55,13 @@ for library in libqt6widgets6 libcurl4 libssl3 qt6-qpa-plugins; do
     [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 ! readelf -S "$root/usr/bin/orb-wizard" | grep -q '\.symtab' || fail "the wizard is not stripped"
+
+# What apt would do with it here: every dependency resolves (nothing is installed).
+if command -v apt-get >/dev/null; then
+    apt-get install --simulate --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
+        fail "apt cannot install it: $(tail -n 5 "$work/apt.log")"
+    grep -q '^Inst orb-wizard' "$work/apt.log" || fail "apt would not install it: $(cat "$work/apt.log")"
+fi
 
 if command -v lintian >/dev/null; then
     status=0
