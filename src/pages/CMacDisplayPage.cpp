@@ -8,6 +8,7 @@
 #include "controls/CRectStatic.h"
 #include "shell/LanguagePack.h"
 #include "shell/OverlayKinds.h"
+#include "shell/Product.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ CMacDisplayPage::CMacDisplayPage(QWidget* owner, const QString& macText)
     highlight_->setAccessibleName(macLine);
     highlight_->setGeometry(kHighlightRect);
 
-    const std::array<QString, kLineCount> lines{QStringLiteral("ORB-780Z"),
+    const std::array<QString, kLineCount> lines{QString::fromUtf16(product::kModel),
                                                 QStringLiteral("P/N: KTQ780ZM....A1E"),
                                                 QStringLiteral("S/N: xxxxxxxxxxxx"), macLine};
     for (int i = 0; i < kLineCount; ++i) {

@@ -19,12 +19,13 @@
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
 #include "shell/OverlayKinds.h"
+#include "shell/Product.h"
 
 namespace {
 
 [[maybe_unused]] const bool kRegistered = RegisterPageClass<CNvrSearchDlg>(7);
 
-const QString kModel = QStringLiteral("ORB-780Z");
+const QString kModel = QString::fromUtf16(product::kModel);
 const QString kNoAddress = QStringLiteral("0.0.0.0");
 const QString kNoMac = QStringLiteral("xxxxxxxxxxxxxxxx");
 

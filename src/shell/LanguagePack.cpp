@@ -6,12 +6,11 @@
 
 #include "platform/Folders.h"
 #include "platform/Resources.h"
+#include "shell/Product.h"
 #include "util/IniReader.h"
 
 namespace shell {
 namespace {
-
-constexpr char16_t kModelName[] = u"ORB-780Z";
 
 constexpr std::array<LanguageInfo, kLanguageCount> kLanguages{{
     {u"English", "EN.ini", 3153, 4},      {u"Português", "PT.ini", 3154, 16},
@@ -101,7 +100,7 @@ QString FillPlaceholders(QStringView text, const QString& fill0, const QString& 
     while (i < text.size()) {
         const QChar c = text[i];
         if (c == QLatin1Char('@') && i + 1 < text.size() && text[i + 1] == QLatin1Char('@')) {
-            out += QStringView(kModelName);
+            out += QStringView(product::kModel);
             i += 2;
             continue;
         }

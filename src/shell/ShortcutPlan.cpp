@@ -5,11 +5,12 @@
 #include <cstring>
 
 #include "platform/UrlPolicy.h"
+#include "shell/Product.h"
 
 namespace shortcut {
 namespace {
 
-const QString kName = QStringLiteral("ORB-780Z");
+const QString kName = QString::fromUtf16(product::kModel);
 
 bool AllOf(const QString& text, const char* extra) {
     if (text.isEmpty()) {
