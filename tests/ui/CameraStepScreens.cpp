@@ -19,17 +19,13 @@
 // Page 11 in its states, its password pages with an error and the preview with a frame, in
 // English and Japanese, at the screen's density (the suite runs once more at 2x).
 TEST(Screenshots, CameraStepInEnglishAndJapanese) {
-    const QString dir = QStringLiteral(ORB_SCREENS_DIR "/cameras");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QString suffix = qGuiApp->devicePixelRatio() > 1 ? QStringLiteral("@2x") : QString();
     const int port = FreePort("127.0.0.8");
     ASSERT_GT(port, 0);
     for (int language : {0, 21}) {
         HostFixture fixture;
         InLanguage pack(language);
-        const QString stem = QString::fromLatin1(shell::LanguageAt(language).fileName).chopped(4);
         const auto save = [&](const QString& name) {
-            const QString path = QStringLiteral("%1/%2-%3%4.png").arg(dir, stem, name, suffix);
+            const QString path = ScreenPath(QStringLiteral("cameras"), language, name);
             EXPECT_TRUE(Composed(*fixture.host).save(path)) << path.toStdString();
         };
         SimRecorder recorder([port](sim::Recorder& r) {

@@ -15,15 +15,11 @@
 // the network error page, in English and Japanese, at the screen's density (the suite runs
 // once more at 2x).
 TEST(Screenshots, CloudStepInEnglishAndJapanese) {
-    const QString dir = QStringLiteral(ORB_SCREENS_DIR "/cloud");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QString suffix = qGuiApp->devicePixelRatio() > 1 ? QStringLiteral("@2x") : QString();
     for (int language : {0, 21}) {
         HostFixture fixture;
         InLanguage pack(language);
-        const QString stem = QString::fromLatin1(shell::LanguageAt(language).fileName).chopped(4);
         const auto save = [&](const QString& name) {
-            const QString path = QStringLiteral("%1/%2-%3%4.png").arg(dir, stem, name, suffix);
+            const QString path = ScreenPath(QStringLiteral("cloud"), language, name);
             EXPECT_TRUE(Composed(*fixture.host).save(path)) << path.toStdString();
         };
         const auto press = [](QWidget* control) {

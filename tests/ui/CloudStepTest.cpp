@@ -58,6 +58,12 @@ void ClickPosting(QWidget* control) {
     QCoreApplication::processEvents();
 }
 
+// The sign-up layout with the terms accepted.
+void ChooseSignUp(CNubraServiceDlg& page) {
+    ClickPosting(page.choiceButton(2));
+    ClickPosting(page.termsBox());
+}
+
 }  // namespace
 
 TEST(CloudStep, SignInBindsTheRecorderThenTellsItTheAccount) {
@@ -110,8 +116,7 @@ TEST(CloudStep, PortalRefusalsAreShownAndMarkTheirRows) {
     });
     CNubraServiceDlg* page = OpenCloudStep(fixture, sim);
     ASSERT_NE(page, nullptr);
-    ClickPosting(page->choiceButton(2));
-    ClickPosting(page->termsBox());
+    ChooseSignUp(*page);
     FillForm(*page, QStringLiteral("new@example.com"), QStringLiteral("Secret-1"),
              QStringLiteral("Secret-1"));
     EXPECT_EQ(NextThroughErrorPage(*page), "");
@@ -196,8 +201,7 @@ TEST(CloudStep, ASignUpAlsoHandsTheAccountOverEscaped) {
     CloudSim sim;
     CNubraServiceDlg* page = OpenCloudStep(fixture, sim);
     ASSERT_NE(page, nullptr);
-    ClickPosting(page->choiceButton(2));
-    ClickPosting(page->termsBox());
+    ChooseSignUp(*page);
     const QString email = QStringLiteral("a+b@example.com");
     const QString password = QStringLiteral("p&q #1x");
     FillForm(*page, email, password, password);
@@ -308,8 +312,7 @@ TEST(CloudStep, TheKeysReachEveryControlInReadingOrder) {
     CloudSim sim;
     CNubraServiceDlg* page = OpenCloudStep(fixture, sim);
     ASSERT_NE(page, nullptr);
-    ClickPosting(page->choiceButton(2));
-    ClickPosting(page->termsBox());
+    ChooseSignUp(*page);
     fixture.host->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(fixture.host.get()));
     page->choiceButton(2)->setFocus(Qt::OtherFocusReason);

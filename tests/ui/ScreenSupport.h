@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
@@ -10,6 +12,7 @@
 #include "controls/CComboBoxList.h"
 #include "controls/CErrorPage.h"
 #include "shell/CTransparentPage.h"
+#include "shell/LanguagePack.h"
 
 // The host with the windows that lie over it (the veil first, notices and pop-ups last), as
 // one picture.
@@ -36,4 +39,14 @@ inline QImage Composed(QWidget& host) {
                           w->grab().toImage());
     }
     return picture;
+}
+
+// Where the screenshot `name` of `language` goes in the screens folder `folder` (made when
+// missing): "<folder>/<pack>-<name>.png", with "@2x" at double density.
+inline QString ScreenPath(const QString& folder, int language, const QString& name) {
+    const QString dir = QStringLiteral(ORB_SCREENS_DIR "/") + folder;
+    QDir().mkpath(dir);
+    const QString stem = QString::fromLatin1(shell::LanguageAt(language).fileName).chopped(4);
+    const QString suffix = qGuiApp->devicePixelRatio() > 1 ? QStringLiteral("@2x") : QString();
+    return QStringLiteral("%1/%2-%3%4.png").arg(dir, stem, name, suffix);
 }

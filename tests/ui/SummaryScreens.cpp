@@ -12,9 +12,6 @@
 // Page 13 with a cloud account and nine cameras, and without one with four cameras scrolled to
 // the right, in English and Japanese, at the screen's density (the suite runs once more at 2x).
 TEST(Screenshots, SummaryWithAndWithoutTheCloudInEnglishAndJapanese) {
-    const QString dir = QStringLiteral(ORB_SCREENS_DIR "/summary");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QString suffix = qGuiApp->devicePixelRatio() > 1 ? QStringLiteral("@2x") : QString();
     for (int language : {0, 21}) {
         for (const bool cloud : {true, false}) {
             HostFixture fixture;
@@ -46,12 +43,9 @@ TEST(Screenshots, SummaryWithAndWithoutTheCloudInEnglishAndJapanese) {
                 QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(400, 135));
                 ASSERT_EQ(strip->sourceX(), 240);
             }
-            const QString stem =
-                QString::fromLatin1(shell::LanguageAt(language).fileName).chopped(4);
             const QString path =
-                QStringLiteral("%1/%2-13-%3%4.png")
-                    .arg(dir, stem, cloud ? QStringLiteral("cloud-9") : QStringLiteral("local-4"),
-                         suffix);
+                ScreenPath(QStringLiteral("summary"), language,
+                           cloud ? QStringLiteral("13-cloud-9") : QStringLiteral("13-local-4"));
             EXPECT_TRUE(Composed(*fixture.host).save(path)) << path.toStdString();
         }
     }

@@ -21,15 +21,11 @@
 // Pages 9 and 10 in their states, in English and Japanese, at the screen's density (the suite
 // runs once more at 2x).
 TEST(Screenshots, TimeZoneAndDrivePagesInEnglishAndJapanese) {
-    const QString dir = QStringLiteral(ORB_SCREENS_DIR "/zone-drive");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QString suffix = qGuiApp->devicePixelRatio() > 1 ? QStringLiteral("@2x") : QString();
     for (int language : {0, 21}) {
         HostFixture fixture;
         InLanguage pack(language);
-        const QString stem = QString::fromLatin1(shell::LanguageAt(language).fileName).chopped(4);
         auto save = [&](const QString& name) {
-            const QString path = QStringLiteral("%1/%2-%3%4.png").arg(dir, stem, name, suffix);
+            const QString path = ScreenPath(QStringLiteral("zone-drive"), language, name);
             EXPECT_TRUE(Composed(*fixture.host).save(path)) << path.toStdString();
         };
         SimRecorder recorder([](sim::Recorder& r) {
