@@ -39,7 +39,7 @@ def start_display(work):
         # Xvfb writes the display number it picked to the descriptor it is given.
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(out.fileno()), "-screen", "0", "1280x800x24",
-             "-nolisten", "tcp"],
+             "-noreset", "-nolisten", "tcp"],
             pass_fds=(out.fileno(),), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     deadline = time.monotonic() + 10
     while time.monotonic() < deadline:

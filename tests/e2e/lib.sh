@@ -58,6 +58,12 @@ fail() {
         echo "--- wizard output (last 60 lines)" >&2
         tail -n 60 "$wizard_log" >&2
     fi
+    if [[ -n $e2e_xvfb_pid ]]; then
+        local state=running
+        alive "$e2e_xvfb_pid" || state=ended
+        echo "--- Xvfb on ${DISPLAY:-?} ($state); sockets: $(find /tmp/.X11-unix -mindepth 1 -printf '%f ' 2>&1)" >&2
+        tail -n 20 "$E2E_WORK/xvfb.log" >&2
+    fi
     exit 1
 }
 
@@ -122,8 +128,10 @@ e2e_lines_at_least() { [[ $(wc -l <"$2") -ge $1 ]]; }
 start_display() {
     # Xvfb picks a free display itself, so walks running side by side never meet. Only the
     # socket file is offered: it is the one way to the display that crosses network namespaces.
+    # Without -noreset the server resets when its last client leaves (xdpyinfo below), and a
+    # client that connects during that reset is turned away.
     : >"$E2E_WORK/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -nolisten unix-abstract \
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -noreset -nolisten tcp -nolisten unix-abstract \
         3>"$E2E_WORK/display" >"$E2E_WORK/xvfb.log" 2>&1 &
     e2e_xvfb_pid=$!
     poll 10 e2e_lines_at_least 1 "$E2E_WORK/display" ||
