@@ -25,4 +25,9 @@ awk -v h="$home" -v c="$cameras" 'BEGIN {
 stalls=$(grep -c 'stall:' "$figures" || true)
 echo "stalls  $stalls longer than 20 ms; the longest:"
 grep -o 'stall: .*' "$figures" | sort -t' ' -k2,2nr | head -n 5 | sed 's/^/        /'
-((home <= 60 * 1024 && cameras <= 100 * 1024))
+echo "steps   from the input to the page it led to, against the prescribed floor:"
+steps_ok=0
+"$here/bench/step_latency.py" "$figures.trace" | sed 's/^/        /' || steps_ok=$?
+mkdir -p "$here/build/bench"
+cp "$figures.trace" "$here/build/bench/walk-trace.log"
+((home <= 60 * 1024 && cameras <= 100 * 1024 && steps_ok == 0))

@@ -9,11 +9,11 @@
 #include <initializer_list>
 #include <limits>
 #include <optional>
-#include <thread>
 
 #include "device/HttpGet.h"
 #include "device/QueryText.h"
 #include "device/ReplyParser.h"
+#include "platform/PrescribedWait.h"
 #include "util/Base64.h"
 #include "util/NvrAes.h"
 
@@ -78,7 +78,7 @@ std::int32_t RegStatus(CommandContext& context, const QString& path) {
     if (first->contains(QLatin1Char('1'))) {
         return kCommandDone;
     }
-    std::this_thread::sleep_for(kRegStatusRetryPause);
+    platform::PrescribedSleep(kRegStatusRetryPause);
     const auto second = Request(context, path);
     return second && second->contains(QLatin1Char('1')) ? kCommandDone : kCommandFailed;
 }

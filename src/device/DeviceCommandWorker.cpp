@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <ctime>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "device/AccountRequests.h"
 #include "device/CommandCatalogue.h"
 #include "device/HttpGet.h"
 #include "discovery/UdpEndpoint.h"
+#include "platform/PrescribedWait.h"
 
 namespace {
 
@@ -295,10 +295,13 @@ bool DeviceCommandWorker::StartCommandLocked(const QString& host, int port, cons
     password_ = password;
     port_ = secure ? securePort_.load() : port;
     const std::uint64_t generation = BeginGeneration(*udp_, false);
-    std::this_thread::sleep_for(kPause);
+    platform::PrescribedSleep(kPause);
     // Aborts a request still running on an older thread, which then ends quickly.
     CloseClient();
-    thread_.stop(kThreadWait);
+    {
+        const platform::PrescribedWait wait;
+        thread_.stop(kThreadWait);
+    }
 
     auto run = std::make_shared<CommandRun>();
     run->code = code;
@@ -334,14 +337,17 @@ bool DeviceCommandWorker::StopCommand() {
 }
 
 void DeviceCommandWorker::StopCommandLocked() {
-    thread_.stop(kThreadWait);
-    std::this_thread::sleep_for(kPause);
+    {
+        const platform::PrescribedWait wait;
+        thread_.stop(kThreadWait);
+    }
+    platform::PrescribedSleep(kPause);
     CloseClient();
 }
 
 void DeviceCommandWorker::RunCommand(const std::shared_ptr<UdpShared>& shared,
                                      const std::shared_ptr<CommandRun>& run) {
-    std::this_thread::sleep_for(kRunStartPause);
+    platform::PrescribedSleep(kRunStartPause);
     std::vector<char> reply(kReplyBytes, '\0');
     std::int32_t errCount = run->errCount;
     CommandContext context{run->client, reply, run->results, errCount};
@@ -358,7 +364,7 @@ void DeviceCommandWorker::RunCommand(const std::shared_ptr<UdpShared>& shared,
         }
     }
     reply = {};
-    std::this_thread::sleep_for(kPause);
+    platform::PrescribedSleep(kPause);
     run->client.Close();
 }
 

@@ -13,9 +13,9 @@
 #include <chrono>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "device/QueryText.h"
+#include "platform/PrescribedWait.h"
 #include "util/Base64.h"
 
 namespace {
@@ -35,7 +35,7 @@ constexpr std::size_t kMaxDrainBytes = 64 * 1024;
 constexpr qsizetype kMaxCookieChars = 127;
 
 void Pause() {
-    std::this_thread::sleep_for(kPause);
+    platform::PrescribedSleep(kPause);
 }
 
 void GlobalInit() {
@@ -328,6 +328,17 @@ bool HttpGet::Close() {
         old->Abort();  // a request blocked on another thread ends; its thread frees the session
     }
     return true;
+}
+
+void HttpGet::Abort() {
+    std::shared_ptr<Session> current;
+    {
+        std::lock_guard lock(mutex_);
+        current = session_;
+    }
+    if (current) {
+        current->Abort();
+    }
 }
 
 std::int32_t HttpGet::authMode() const {

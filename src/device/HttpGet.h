@@ -19,8 +19,8 @@ enum HttpAuthMode : std::int32_t {
 };
 
 // The wizard's one HTTP client: blocking, one peer at a time, one request open at a time. All
-// calls come from one worker thread, except Close, which another thread may call to abort a
-// request in progress. Recorder GETs over HTTPS accept any certificate (recorders have
+// calls come from one worker thread, except Close and Abort, which another thread may call to
+// end a request in progress. Recorder GETs over HTTPS accept any certificate (recorders have
 // self-signed ones); POSTs over HTTPS verify chain and host name but forgive the dates.
 class HttpGet {
 public:
@@ -52,6 +52,10 @@ public:
     bool QuerySetCookie(QString* cookie) const;
     // Any thread: ends the session; a request blocked on another thread returns false.
     bool Close();
+    // Any thread: a request blocked on another thread returns false at once, and so does every
+    // later one on this session; unlike Close it neither pauses nor frees the session, which is
+    // left to the worker's own Close.
+    void Abort();
 
     std::int32_t authMode() const;
     void setAuthMode(std::int32_t mode);

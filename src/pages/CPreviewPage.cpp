@@ -47,10 +47,11 @@ CPreviewPage::CPreviewPage(QWidget* owner, QPoint anchor, const Camera& camera)
 }
 
 CPreviewPage::~CPreviewPage() {
-    // A read that waits for the camera ends when its session does.
+    // The job owns its buffers and client and drops what it posts to a page that is gone, so
+    // the window closes without waiting for it; a read that waits for the camera ends at once.
     fetch_.requestStop();
-    http_->Close();
-    fetch_.stop();
+    http_->Abort();
+    fetch_.release();
 }
 
 int CPreviewPage::Run(QWidget* owner, QPoint anchor, const Camera& camera) {

@@ -6,8 +6,11 @@
 #include <utility>
 
 #include "pages/CWaitingPage.h"
+#include "platform/PrescribedWait.h"
+#include "shell/FlowTrace.h"
 
 bool PageTask::Control::pause(std::chrono::milliseconds duration) {
+    const platform::PrescribedWait wait;
     std::unique_lock lock(mutex_);
     wake_.wait_for(lock, duration, [this] { return run_.load() == 0; });
     return run_.load() != 0;
@@ -46,7 +49,14 @@ bool PageTask::start(Body body) {
     // In place before the job runs, so the job may ask this task about itself.
     std::shared_ptr<Control> previous = std::exchange(control_, control);
     const bool started = thread_.start([control, body = std::move(body)] {
+        const auto begun = std::chrono::steady_clock::now();
+        const auto waitedBefore = platform::PrescribedWaitSoFar();
         body(*control);
+        qCDebug(lcFlow, "job: %lld ms, prescribed waits %lld ms",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - begun)
+                                           .count()),
+                static_cast<long long>((platform::PrescribedWaitSoFar() - waitedBefore).count()));
         control->run_.store(0);
         control->busy_.store(0);
     });
@@ -59,6 +69,11 @@ bool PageTask::start(Body body) {
 bool PageTask::stop() {
     control_->requestStop();
     return thread_.stop(stopWait_);
+}
+
+void PageTask::release() {
+    control_->requestStop();
+    thread_.abandon();
 }
 
 bool PageTask::running() const {

@@ -66,6 +66,10 @@ public:
     // that overstays is abandoned. True when it ended in time (or none ran).
     bool stop();
 
+    // Clears the run flag, wakes a pausing job and lets it end by itself, not waiting at all:
+    // for jobs that hold everything they touch and only post to the page.
+    void release();
+
     bool running() const;
     bool busy() const { return control_->busy_.load() != 0; }
     const std::atomic<std::int32_t>& busyWord() const { return control_->busy_; }

@@ -1,7 +1,9 @@
 #include "shell/StallWatch.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QWidget>
+#include <QWindow>
 
 #include "shell/FlowTrace.h"
 
@@ -14,6 +16,23 @@ StallWatch::StallWatch() {
     connect(&timer_, &QTimer::timeout, this, &StallWatch::tick);
     clock_.start();
     timer_.start(kTickMs);
+    qApp->installEventFilter(this);
+}
+
+bool StallWatch::eventFilter(QObject* watched, QEvent* event) {
+    // Input reaches a window once before it is handed on to its widgets.
+    if (!watched->isWindowType()) {
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+        qCDebug(lcFlow, "input: click");
+    } else if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            qCDebug(lcFlow, "input: key");
+        }
+    }
+    return false;
 }
 
 void StallWatch::tick() {

@@ -185,6 +185,8 @@ wait_exit
 [[ $wizard_status == 0 ]] || fail "exit code $wizard_status"
 if [[ -n ${E2E_FIGURES:-} ]]; then
     grep -F 'stall:' "$wizard_log" >>"$E2E_FIGURES" || true
+    # The whole flow trace, for the step latencies.
+    cp "$wizard_log" "$E2E_FIGURES.trace"
 fi
 link="$E2E_DESKTOP/ORB-780Z(NB4471).desktop"
 [[ -f $link ]] || fail "no shortcut on the desktop: $(ls -A "$E2E_DESKTOP")"

@@ -125,3 +125,29 @@ TEST(PageTask, CallsReachThePageOnItsThreadInOrderAndDieWithIt) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(late.load()) << "a call for a page that is gone is dropped";
 }
+
+TEST(PageTask, ReleaseLetsTheJobEndByItselfWhileThePageGoesOn) {
+    auto page = std::make_unique<Page>();
+    auto gate = std::make_shared<Gate>();
+    auto sawStop = std::make_shared<std::atomic<bool>>(false);
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    std::atomic<bool> late{false};
+    {
+        PageTask task(page->windowId(), 20s);
+        ASSERT_TRUE(task.start([gate, sawStop, ended, &late](PageTask::Control& control) {
+            gate->wait();
+            *sawStop = !control.running();
+            control.post([&late] { late = true; });
+            *ended = true;
+        }));
+        // Would hang here if release waited for the job, which is held at the gate.
+        task.release();
+        EXPECT_FALSE(task.running()) << "the task no longer holds the job";
+    }
+    page.reset();
+    gate->release();
+    ASSERT_TRUE(WaitUntil([&] { return ended->load(); }));
+    EXPECT_TRUE(sawStop->load());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(late.load()) << "what it posts after its page went is dropped";
+}

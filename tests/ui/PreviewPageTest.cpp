@@ -128,3 +128,26 @@ TEST(PreviewPage, ItPointsAtTheIconAndClosesWhileACameraTrickles) {
     // Gone: the camera saw its connection end, long before the body was through.
     EXPECT_TRUE(camera.WaitForClosedConnections(1));
 }
+
+TEST(PreviewPage, PagesClosedWhileFramesArriveLetTheirJobsEndAndFreeEveryConnection) {
+    InLanguage english(shell::kEnglish);
+    const std::string frame = Jpeg(Qt::darkCyan);
+    LoopbackHttpServer camera([&](const LoopbackRequest&) { return Body(frame, 3); });
+    ASSERT_TRUE(camera.ok());
+    QWidget owner;
+    constexpr int kPages = 12;
+    for (int i = 0; i < kPages; ++i) {
+        auto page = std::make_unique<CPreviewPage>(
+            &owner, QPoint(300, 200),
+            CPreviewPage::Camera{QStringLiteral("127.0.0.1:%1").arg(camera.port()),
+                                 QStringLiteral("admin"), QStringLiteral("hall-31")});
+        ASSERT_TRUE(camera.WaitForRequests(static_cast<std::size_t>(i) + 1));
+        // Some pages go while their frame is still on its way to them, some after it arrived.
+        if (i % 2 == 1) {
+            QCoreApplication::processEvents();
+        }
+        page.reset();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(camera.WaitForClosedConnections(kPages));
+}
