@@ -3,11 +3,13 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <string_view>
 
 #include "device/AesCtr.h"
 #include "device/PasswordProof.h"
 #include "discovery/DatagramHeader.h"
 #include "util/Base64.h"
+#include "util/ByteReader.h"
 
 namespace {
 
@@ -122,4 +124,37 @@ std::vector<std::uint8_t> BuildPasswordChange(std::uint16_t sequence, const QStr
     WriteSlot(datagram, base + 192, Base64Of(newPassword));
     WritePassword(datagram, base + 64, password, target);
     return datagram;
+}
+
+AccountReply ReadAccountReply(std::span<const std::uint8_t> datagram) {
+    // The opcode (bytes 4..5) and statusWord (bytes 16..17) count only in a datagram long
+    // enough to hold both.
+    constexpr std::size_t kStatusEnd = 18;
+    int opcode = -1;
+    std::uint16_t statusWord = 0;
+    if (datagram.size() >= kStatusEnd) {
+        opcode = util::ByteReader(datagram.subspan(4, 2)).u16();
+        statusWord = util::ByteReader(datagram.subspan(16, 2)).u16();
+    }
+    const AccountVerdict verdict = statusWord == 0 ? AccountVerdict::Done : AccountVerdict::Refused;
+    switch (opcode) {
+        case account_request::kLoginCheck:
+            return {verdict, verdict == AccountVerdict::Done ? 1 : 0};
+        case 0xA2:
+        case account_request::kPasswordChange:
+        case 0xA6:
+        case 0xA7:
+        case 0xAA:
+        case 0xC0:
+            return {verdict, -1};
+        case DatagramHeader::kSearchOpcode:
+            // A search answer says nothing about the request unless it reports a failure.
+            return {verdict == AccountVerdict::Refused ? verdict : AccountVerdict::None, -1};
+        default: {
+            constexpr std::string_view kRefusal = "yesno";
+            const bool refusal = datagram.size() >= kRefusal.size() &&
+                                 std::equal(kRefusal.begin(), kRefusal.end(), datagram.begin());
+            return {refusal ? AccountVerdict::Refused : AccountVerdict::None, -1};
+        }
+    }
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // The two account requests of the recorder's datagram protocol, as pure functions of their
@@ -35,3 +36,16 @@ std::array<std::uint8_t, 32> AccountRequestKey(const QString& password,
                                                const std::array<std::uint8_t, 6>& mac);
 std::array<std::uint8_t, 16> AccountRequestCounter(const std::array<std::uint8_t, 6>& mac,
                                                    std::uint32_t timeStamp);
+
+// What a datagram on the account channel says about the request waiting for it. Any sender
+// may answer: neither its MAC nor its sequence is compared.
+enum class AccountVerdict {
+    None,     // not an answer; the request goes on waiting
+    Done,     // statusWord 0
+    Refused,  // a non-zero statusWord, or a datagram starting with "yesno"
+};
+struct AccountReply {
+    AccountVerdict verdict = AccountVerdict::None;
+    int loginAccepted = -1;  // 1 or 0 for an answer to a login check, else -1
+};
+AccountReply ReadAccountReply(std::span<const std::uint8_t> datagram);

@@ -25,12 +25,6 @@ constexpr auto kRegStatusRetryPause = 100ms;
 constexpr std::size_t kMaxEncipheredBytes = 64;
 const QString kLineEnd = QStringLiteral("\r\n");
 
-// The reply as text: the body up to its first NUL, in the system's 8-bit encoding.
-QString ReplyText(std::span<const char> reply, std::size_t size) {
-    const std::size_t length = strnlen(reply.data(), std::min(size, reply.size()));
-    return QString::fromLocal8Bit(reply.data(), static_cast<qsizetype>(length));
-}
-
 // One request of a command into the cleared reply buffer; the text, or nothing on failure.
 std::optional<QString> Request(CommandContext& context, const QString& path) {
     std::fill(context.reply.begin(), context.reply.end(), '\0');
@@ -99,14 +93,7 @@ std::int32_t PortalData(CommandContext& context) {
     if (!text) {
         return kCommandFailed;
     }
-    ReplyParser parser(*text);
-    parser.SplitPairs(kLineEnd);
-    static const char* const kKeys[] = {"status",     "access", "portal_url",    "portal_number",
-                                        "portal_dfp", "model",  "localhyperlink"};
-    context.results.portalValues.clear();
-    for (const char* key : kKeys) {
-        context.results.portalValues.append(parser.GetValue(QString::fromLatin1(key)));
-    }
+    context.results.portalValues = PortalValuesOf(*text);
     return kCommandDone;
 }
 
@@ -115,12 +102,7 @@ std::int32_t Discovery(CommandContext& context) {
     if (!text) {
         return kCommandFailed;
     }
-    ReplyParser parser(*text);
-    const int count = std::min(parser.SplitItems(kLineEnd), DeviceCommandWorker::kMaxListItems);
-    context.results.list.clear();
-    for (int i = 0; i < count; ++i) {
-        context.results.list.append(parser.GetItem(i));
-    }
+    context.results.list = DiscoveryListOf(*text);
     context.results.cursor = 0;
     return kCommandDone;
 }
@@ -133,23 +115,6 @@ std::int32_t CameraAdminPassword(CommandContext& context, const CommandParams& p
     return text->contains(QStringLiteral("AdminPassword=") + params.newAdminPassword)
                ? kCommandDone
                : kCommandFailed;
-}
-
-// The recorder's id of the camera: from the last list line that names the camera's host.
-QString CameraId(const QString& list, const QString& camHost) {
-    ReplyParser parser(list);
-    const int count = parser.SplitItems(kLineEnd);
-    QString id;
-    for (int i = 0; i < count; ++i) {
-        const QString item = parser.GetItem(i);
-        if (!item.contains(camHost)) {
-            continue;
-        }
-        const QString first = item.section(QLatin1Char(';'), 0, 0);
-        const qsizetype equals = first.indexOf(QLatin1Char('='));
-        id = equals < 0 ? first : first.mid(equals + 1);
-    }
-    return id;
 }
 
 std::optional<QString> Encipher(const std::vector<std::uint8_t>& key, const QString& password) {
@@ -168,7 +133,7 @@ std::int32_t ChangeCameraPassword(CommandContext& context, const CommandParams& 
     if (!list) {
         return kCommandFailed;
     }
-    const QString id = params.camHost.isEmpty() ? QString() : CameraId(*list, params.camHost);
+    const QString id = params.camHost.isEmpty() ? QString() : CameraIdOf(*list, params.camHost);
     const auto login = Request(context, QStringLiteral("/config/login"));
     if (!login) {
         return kCommandFailed;
@@ -230,9 +195,8 @@ std::int32_t Portal(std::int32_t code, const CommandParams& params, CommandConte
         if (client.QuerySetCookie(&cookie)) {
             context.results.portalCookie = cookie;
         }
-        ReplyParser parser(context.results.portalCookie);
-        parser.SplitPairs(QStringLiteral("; "));
-        context.results.portalCookie = parser.GetValue(QStringLiteral("nubra"));
+        // Without a new Set-Cookie the value kept from before is read again, as a cookie text.
+        context.results.portalCookie = PortalCookieOf(context.results.portalCookie);
     }
     context.results.replyText = ReplyText(context.reply, total);
     context.errCount = NextErrCount(code, context.results.replyText, context.errCount);
@@ -240,6 +204,68 @@ std::int32_t Portal(std::int32_t code, const CommandParams& params, CommandConte
 }
 
 }  // namespace
+
+QString ReplyText(std::span<const char> reply, std::size_t size) {
+    // An empty span may hold no pointer at all, which strnlen must never get.
+    if (reply.empty()) {
+        return {};
+    }
+    const std::size_t length = strnlen(reply.data(), std::min(size, reply.size()));
+    return QString::fromLocal8Bit(reply.data(), static_cast<qsizetype>(length));
+}
+
+QStringList PortalValuesOf(const QString& reply) {
+    static const char* const kKeys[] = {"status",     "access", "portal_url",    "portal_number",
+                                        "portal_dfp", "model",  "localhyperlink"};
+    ReplyParser parser(reply);
+    parser.SplitPairs(kLineEnd);
+    QStringList values;
+    for (const char* key : kKeys) {
+        values.append(parser.GetValue(QString::fromLatin1(key)));
+    }
+    return values;
+}
+
+QString JoinPortalValues(const QStringList& values) {
+    constexpr qsizetype kPortalValues = 7;
+    QStringList seven = values.mid(0, kPortalValues);
+    while (seven.size() < kPortalValues) {
+        seven.append(QString());
+    }
+    return seven.join(QLatin1Char('&'));
+}
+
+QStringList DiscoveryListOf(const QString& reply) {
+    ReplyParser parser(reply);
+    const int count = std::min(parser.SplitItems(kLineEnd), DeviceCommandWorker::kMaxListItems);
+    QStringList list;
+    for (int i = 0; i < count; ++i) {
+        list.append(parser.GetItem(i));
+    }
+    return list;
+}
+
+QString CameraIdOf(const QString& list, const QString& camHost) {
+    ReplyParser parser(list);
+    const int count = parser.SplitItems(kLineEnd);
+    QString id;
+    for (int i = 0; i < count; ++i) {
+        const QString item = parser.GetItem(i);
+        if (!item.contains(camHost)) {
+            continue;
+        }
+        const QString first = item.section(QLatin1Char(';'), 0, 0);
+        const qsizetype equals = first.indexOf(QLatin1Char('='));
+        id = equals < 0 ? first : first.mid(equals + 1);
+    }
+    return id;
+}
+
+QString PortalCookieOf(const QString& cookieText) {
+    ReplyParser parser(cookieText);
+    parser.SplitPairs(QStringLiteral("; "));
+    return parser.GetValue(QStringLiteral("nubra"));
+}
 
 QString CommandPath(std::int32_t code, const CommandParams& p) {
     switch (code) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <string_view>
 #include <vector>
 
 #include "device/AccountRequests.h"
@@ -18,10 +17,6 @@ using namespace std::chrono_literals;
 constexpr auto kPause = 50ms;
 constexpr auto kRunStartPause = 100ms;
 constexpr auto kThreadWait = 3000ms;
-
-std::uint16_t ReadWord(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
 
 }  // namespace
 
@@ -218,38 +213,12 @@ void DeviceCommandWorker::HandleUdpReply(std::span<const std::uint8_t> datagram)
 }
 
 void DeviceCommandWorker::OnReply(UdpShared& shared, std::span<const std::uint8_t> datagram) {
-    std::int32_t outcome = kCommandRunning;
-    int loginAccepted = -1;
-    const int opcode = datagram.size() >= 18 ? ReadWord(datagram, 4) : -1;
-    const bool success = datagram.size() >= 18 && ReadWord(datagram, 16) == 0;
-    switch (opcode) {
-        case 0xA3:
-            loginAccepted = success ? 1 : 0;
-            outcome = success ? kCommandDone : kCommandFailed;
-            break;
-        case 0xA2:
-        case 0xA4:
-        case 0xA6:
-        case 0xA7:
-        case 0xAA:
-        case 0xC0:
-            outcome = success ? kCommandDone : kCommandFailed;
-            break;
-        case 0xA1:
-            if (!success) {
-                outcome = kCommandFailed;
-            }
-            break;
-        default:
-            if (datagram.size() >= 5 && std::equal(datagram.begin(), datagram.begin() + 5,
-                                                   std::string_view("yesno").begin())) {
-                outcome = kCommandFailed;
-            }
-            break;
-    }
-    if (outcome == kCommandRunning) {
+    const AccountReply reply = ReadAccountReply(datagram);
+    if (reply.verdict == AccountVerdict::None) {
         return;
     }
+    const std::int32_t outcome =
+        reply.verdict == AccountVerdict::Done ? kCommandDone : kCommandFailed;
     // The status is looked at only under the lock a send holds: a reply that beats sendto
     // must see the request it answers.
     std::lock_guard lock(shared.timerMutex);
@@ -259,8 +228,8 @@ void DeviceCommandWorker::OnReply(UdpShared& shared, std::span<const std::uint8_
             return;  // nothing waits for a datagram, or the status belongs to an HTTP command
         }
         // The verdict is written before the status, which is what pollers look at first.
-        if (loginAccepted >= 0) {
-            shared.loginAccepted = loginAccepted;
+        if (reply.loginAccepted >= 0) {
+            shared.loginAccepted = reply.loginAccepted;
         }
         shared.udpPending = false;
         shared.status = outcome;
@@ -385,13 +354,8 @@ QString DeviceCommandWorker::GetPortalInfo() const {
     switch (udp_->status) {
         case kCommandRunning:
             return {};
-        case kCommandDone: {
-            QStringList values = udp_->results.portalValues;
-            while (values.size() < 7) {
-                values.append(QString());
-            }
-            return values.mid(0, 7).join(QLatin1Char('&'));
-        }
+        case kCommandDone:
+            return JoinPortalValues(udp_->results.portalValues);
         default:
             return QStringLiteral("-1");
     }

@@ -146,3 +146,61 @@ TEST(AccountRequests, DecipheredChangePayloadGivesBackSlots) {
     // The new password's slot lies inside the enciphered part.
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(payload.data()) + 192, 12), "TjN3LVBhc3Mh");
 }
+
+namespace {
+
+// A reply as a recorder sends it: the long header with the request's opcode and a statusWord.
+std::vector<std::uint8_t> Answer(std::uint16_t opcode, std::uint16_t statusWord) {
+    auto datagram = Hex("fdfd0700a300001b2c3d4e5fc0a80014777703000000c3b2a165ffff0000");
+    datagram[4] = static_cast<std::uint8_t>(opcode);
+    datagram[5] = static_cast<std::uint8_t>(opcode >> 8);
+    datagram[16] = static_cast<std::uint8_t>(statusWord);
+    datagram[17] = static_cast<std::uint8_t>(statusWord >> 8);
+    return datagram;
+}
+
+bool Reads(const std::vector<std::uint8_t>& datagram, AccountVerdict verdict, int loginAccepted) {
+    const AccountReply reply = ReadAccountReply(datagram);
+    return reply.verdict == verdict && reply.loginAccepted == loginAccepted;
+}
+
+}  // namespace
+
+TEST(AccountReply, LoginCheckAnswerCarriesTheVerdict) {
+    EXPECT_TRUE(Reads(Answer(0xA3, 0), AccountVerdict::Done, 1));
+    EXPECT_TRUE(Reads(Answer(0xA3, 0x0101), AccountVerdict::Refused, 0));
+    // The statusWord is little-endian: 00 01 is not zero.
+    EXPECT_TRUE(Reads(Answer(0xA3, 0x0100), AccountVerdict::Refused, 0));
+}
+
+TEST(AccountReply, OtherAnswersSettleByTheirStatusWord) {
+    for (std::uint16_t opcode : {0xA2, 0xA4, 0xA6, 0xA7, 0xAA, 0xC0}) {
+        EXPECT_TRUE(Reads(Answer(opcode, 0), AccountVerdict::Done, -1)) << opcode;
+        EXPECT_TRUE(Reads(Answer(opcode, 7), AccountVerdict::Refused, -1)) << opcode;
+    }
+    // The opcode's high byte counts: 0x01A3 is not a login-check answer.
+    EXPECT_TRUE(Reads(Answer(0x01A3, 0), AccountVerdict::None, -1));
+}
+
+TEST(AccountReply, SearchEchoAndStrangersOnlyRefuse) {
+    EXPECT_TRUE(Reads(Answer(0xA1, 0), AccountVerdict::None, -1));
+    EXPECT_TRUE(Reads(Answer(0xA1, 2), AccountVerdict::Refused, -1));
+    EXPECT_TRUE(Reads(Answer(0xB5, 0), AccountVerdict::None, -1));
+    EXPECT_TRUE(Reads({'y', 'e', 's', 'n', 'o'}, AccountVerdict::Refused, -1));
+    EXPECT_TRUE(Reads({'y', 'e', 's', 'n'}, AccountVerdict::None, -1));
+    EXPECT_TRUE(Reads({}, AccountVerdict::None, -1));
+}
+
+TEST(AccountReply, TooShortForItsStatusWordIsNoAnswer) {
+    auto cut = Answer(0xA3, 0);
+    cut.resize(17);
+    EXPECT_TRUE(Reads(cut, AccountVerdict::None, -1));
+    cut.resize(18);
+    EXPECT_TRUE(Reads(cut, AccountVerdict::Done, 1));
+}
+
+TEST(AccountReply, ARequestEchoedBackIsARefusal) {
+    // Requests carry statusWord 0x7777.
+    EXPECT_TRUE(Reads(Hex(kLoginShort), AccountVerdict::Refused, 0));
+    EXPECT_TRUE(Reads(Hex(kChangeLong), AccountVerdict::Refused, -1));
+}

@@ -192,3 +192,60 @@ TEST(CommandPath, AHashInACameraTextIsSentNotCutOff) {
     EXPECT_TRUE(add.contains("&avdevname=Yard %232&hostname=10.77.0.22&")) << add.toStdString();
     EXPECT_TRUE(add.endsWith("&brand=Acme %231&product=OC%23420")) << add.toStdString();
 }
+
+TEST(CommandReplies, TextStopsAtTheFirstNulAndTheBuffersEnd) {
+    const char body[] = {'s', 't', '=', '1', '\0', 'x', 'y'};
+    EXPECT_EQ(ReplyText(body, sizeof body), "st=1");
+    EXPECT_EQ(ReplyText(body, 2), "st");
+    // A size past the buffer reads no further than the buffer.
+    const char full[] = {'a', 'b', 'c'};
+    EXPECT_EQ(ReplyText(full, 100), "abc");
+    EXPECT_EQ(ReplyText(std::span<const char>(), 10), "");
+}
+
+TEST(CommandReplies, PortalValuesInTheirOrder) {
+    const QStringList values = PortalValuesOf(
+        "model=ORB-780Z\r\nstatus=1\r\naccess=0\r\nportal_url=portal.example\r\n"
+        "portal_number=N1\r\nportal_dfp=d=f\r\nlocalhyperlink=http://10.0.0.2/\r\nstatus=9\r\n");
+    EXPECT_EQ(values, QStringList({"1", "0", "portal.example", "N1", "d=f", "ORB-780Z",
+                                   "http://10.0.0.2/"}));
+    EXPECT_EQ(PortalValuesOf(""), QStringList(7, QString()));
+    EXPECT_EQ(JoinPortalValues(values), "1&0&portal.example&N1&d=f&ORB-780Z&http://10.0.0.2/");
+    EXPECT_EQ(JoinPortalValues({"1", "2"}), "1&2&&&&&");
+    EXPECT_EQ(JoinPortalValues({"1", "2", "3", "4", "5", "6", "7", "8"}), "1&2&3&4&5&6&7");
+}
+
+TEST(CommandReplies, DiscoveryListKeepsTheFirst256Lines) {
+    QString body;
+    for (int i = 0; i < 300; ++i) {
+        body += QStringLiteral("0;10.0.0.%1\r\n\r\n").arg(i);
+    }
+    const QStringList list = DiscoveryListOf(body);
+    ASSERT_EQ(list.size(), 256);
+    EXPECT_EQ(list.front(), "0;10.0.0.0");
+    EXPECT_EQ(list.back(), "0;10.0.0.255");
+    EXPECT_TRUE(DiscoveryListOf("").isEmpty());
+    EXPECT_TRUE(DiscoveryListOf("\r\n\r\n").isEmpty());
+}
+
+TEST(CommandReplies, CameraIdFromTheLastLineNamingTheHost) {
+    const QString list =
+        "avdevid=3;hostname=10.0.0.20\r\n7;10.0.0.201\r\n"
+        "avdevid=5;hostname=10.0.0.20\r\nnone\r\n";
+    EXPECT_EQ(CameraIdOf(list, "10.0.0.20"), "5");
+    // Without "=" the whole first field is the id; without ";" the whole line is the field.
+    EXPECT_EQ(CameraIdOf(list, "10.0.0.201"), "7");
+    EXPECT_EQ(CameraIdOf("id=a=b\r\n", "id"), "a=b");
+    EXPECT_EQ(CameraIdOf(list, "10.0.0.99"), "");
+}
+
+TEST(CommandReplies, CookieValueOfTheNubraPair) {
+    EXPECT_EQ(PortalCookieOf("nubra=8f14e45f; Path=/; HttpOnly"), "8f14e45f");
+    EXPECT_EQ(PortalCookieOf("PHPSESSID=1; nubra=a=b; nubra=second"), "a=b");
+    // Pairs are cut at "; " only, and keys compare exactly.
+    EXPECT_EQ(PortalCookieOf("x=1;nubra=2"), "");
+    EXPECT_EQ(PortalCookieOf("Nubra=1; nubra =2"), "");
+    // A value kept from before, read again without a new Set-Cookie, is no pair.
+    EXPECT_EQ(PortalCookieOf("8f14e45f"), "");
+    EXPECT_EQ(PortalCookieOf(""), "");
+}
