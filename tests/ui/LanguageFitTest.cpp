@@ -1,6 +1,8 @@
 #include <QDir>
 #include <QPainter>
 
+#include <atomic>
+
 #include <gtest/gtest.h>
 
 #include "ModalSupport.h"
@@ -18,6 +20,8 @@
 #include "pages/CNubraServiceDlg.h"
 #include "pages/CPageBase.h"
 #include "pages/CResetPage.h"
+#include "pages/CTermPage.h"
+#include "pages/CWaitingPage.h"
 #include "pages/PageRegistry.h"
 #include "shell/CInterDialog.h"
 #include "shell/CameraPasswordExchange.h"
@@ -97,6 +101,8 @@ TEST(LanguageFit, EveryPageInEveryLanguage) {
         WhitePage owner;
         auto exchange = std::make_shared<CameraPasswordExchange>();
         const CameraPasswordRequest request{&owner, 0, QStringLiteral("Front door"), exchange};
+        // Busy for good, so no waiting overlay closes itself while it is measured.
+        const std::atomic<std::int32_t> busy{1};
         std::vector<std::unique_ptr<QWidget>> sides;
         auto error = std::make_unique<controls::CErrorPage>(&owner);
         error->setErrorText(shell::LookupText(u"Check Network Failed!", u"Check Network Failed!"));
@@ -112,6 +118,10 @@ TEST(LanguageFit, EveryPageInEveryLanguage) {
         sides.push_back(std::make_unique<CResetPage>(&owner));
         sides.push_back(std::make_unique<CCameraPwdPage>(request));
         sides.push_back(std::make_unique<CCameraPwd2Page>(request));
+        sides.push_back(std::make_unique<CTermPage>(&owner));
+        for (int mode : {CWaitingPage::kPlainMode, CWaitingPage::kFormattingMode}) {
+            sides.push_back(std::make_unique<CWaitingPage>(&owner, busy, 100000, QPoint(), mode));
+        }
         for (const auto& side : sides) {
             side->setAttribute(Qt::WA_DontShowOnScreen);
             look(*side, QString::fromLatin1(side->metaObject()->className()));

@@ -80,10 +80,12 @@ TEST(PreviewPage, TheFirstOfTwoImagesIsShownFromThePortTheHostNames) {
 TEST(PreviewPage, OversizedAndUndecodableFramesShowNothing) {
     std::atomic<int> served{0};
     const std::string good = Jpeg(Qt::green);
+    std::string oversized(1'500'000, 'a');
+    oversized += "\xFF\xD9";
     LoopbackHttpServer camera([&](const LoopbackRequest&) {
         switch (served++) {
             case 0:  // an image that ends past the frame bound
-                return Body(std::string(1'500'000, 'a') + "\xFF\xD9", 200);
+                return Body(oversized, 200);
             case 1:  // a marker, but no image
                 return Body(std::string("not a picture\xFF\xD9"));
             case 2:  // a body that ends without any marker
