@@ -4,6 +4,7 @@
 
 #include "CameraFrame.h"
 #include "CameraListing.h"
+#include "HostileStrings.h"
 #include "JpegModes.h"
 #include "ReplyOverride.h"
 
@@ -68,21 +69,28 @@ HttpReply CameraHttp::answer(const HttpRequest& request) {
                         camera->jpegPieceBytes,
                         camera->jpegPauseMs};
     });
+    const QString& hostile = settings ? settings->faults.hostileStrings : QString();
+    const auto text = [&hostile](int status, const QByteArray& words) {
+        return TextReply(status, Hostile(words, hostile) + "\r\n");
+    };
     if (!settings) {
-        return TextReply(404, "404 Not Found\r\n");
+        return text(404, "404 Not Found");
     }
     if (settings->faults.forceStatus == 401) {
         return Unauthorized(settings->policy, digest_);
     }
     if (settings->faults.forceStatus != 0) {
-        return TextReply(settings->faults.forceStatus,
-                         QByteArray::number(settings->faults.forceStatus) + "\r\n");
+        return text(settings->faults.forceStatus, QByteArray::number(settings->faults.forceStatus));
+    }
+    if (settings->faults.unauthorizedForever) {
+        return EndlessUnauthorized();
     }
     if (auto refused = Authenticate(request, settings->policy, digest_)) {
+        refused->body = Hostile(refused->body, hostile);
         return *refused;
     }
     if (request.method != "GET" && request.method != "HEAD") {
-        return TextReply(405, "405 Method Not Allowed\r\n");
+        return text(405, "405 Method Not Allowed");
     }
 
     const QByteArray path = request.path();
@@ -100,7 +108,7 @@ HttpReply CameraHttp::answer(const HttpRequest& request) {
         const auto id = QueryValue(query, "AdminID");
         const auto password = QueryValue(query, "AdminPassword");
         if (id != QByteArray("admin") || !password || password->isEmpty()) {
-            return TextReply(400, "400 Bad Request\r\n");
+            return text(400, "400 Bad Request");
         }
         const QString newPassword = QString::fromUtf8(*password);
         const auto echo = state_.with([&](Scenario& scenario) -> std::optional<QByteArray> {
@@ -112,15 +120,17 @@ HttpReply CameraHttp::answer(const HttpRequest& request) {
             return camera->echoPassword ? camera->echoPassword->toUtf8() : *password;
         });
         if (!echo) {
-            return TextReply(404, "404 Not Found\r\n");
+            return text(404, "404 Not Found");
         }
+        // The echoed password stays as it is: it is what the client compares.
         return TextReply(
             200,
-            KeyValueLines({{"AdminID", "admin"},
+            KeyValueLines({{"AdminID", Hostile("admin", hostile)},
                            {"AdminPassword", *echo},
-                           {"ConfigReboot", QueryValue(query, "ConfigReboot").value_or("No")}}));
+                           {"ConfigReboot",
+                            Hostile(QueryValue(query, "ConfigReboot").value_or("No"), hostile)}}));
     }
-    return TextReply(404, "404 Not Found\r\n");
+    return text(404, "404 Not Found");
 }
 
 }  // namespace sim

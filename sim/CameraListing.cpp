@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "HostileStrings.h"
+
 namespace sim {
 
 QString ListedHost(const Camera& camera) {
@@ -26,20 +28,27 @@ void ChangeCameraPassword(Camera& camera, const QString& newPassword) {
 }
 
 QByteArray DiscoveryList(const Recorder& recorder) {
-    QStringList lines;
+    QList<QByteArray> lines;
     if (recorder.discoveryLines) {
-        lines = *recorder.discoveryLines;
+        for (const QString& line : *recorder.discoveryLines) {
+            lines.append(line.toUtf8());
+        }
     } else {
         for (const Camera& camera : recorder.cameras) {
-            lines.append(QStringList{camera.addedFlag, ListedHost(camera), camera.mac, camera.brand,
-                                     camera.model, camera.account, camera.password, camera.protocol,
-                                     camera.protocolType}
-                             .join(QLatin1Char(';')));
+            const QString& set = camera.faults.hostileStrings.isEmpty()
+                                     ? recorder.faults.hostileStrings
+                                     : camera.faults.hostileStrings;
+            lines.append(QList<QByteArray>{camera.addedFlag.toUtf8(), ListedHost(camera).toUtf8(),
+                                           camera.mac.toUtf8(), Hostile(camera.brand.toUtf8(), set),
+                                           Hostile(camera.model.toUtf8(), set),
+                                           camera.account.toUtf8(), camera.password.toUtf8(),
+                                           camera.protocol.toUtf8(), camera.protocolType.toUtf8()}
+                             .join(';'));
         }
     }
     QByteArray body;
-    for (const QString& line : lines) {
-        body += line.toUtf8() + "\r\n";
+    for (const QByteArray& line : lines) {
+        body += line + "\r\n";
     }
     return body;
 }

@@ -20,7 +20,8 @@ Camera* ListedCamera(Recorder& recorder, const QString& host);
 void ChangeCameraPassword(Camera& camera, const QString& newPassword);
 
 // The body of /config/nubradiscovery: the raw discoveryLines when given, else the nine
-// fields of each camera; every line ended by CR LF.
+// fields of each camera (brand and model with the camera's hostile set, or else the
+// recorder's); every line ended by CR LF.
 QByteArray DiscoveryList(const Recorder& recorder);
 
 }  // namespace sim

@@ -199,6 +199,14 @@ HttpReply Unauthorized(const AuthPolicy& policy, DigestAuthority& digest) {
     return reply;
 }
 
+HttpReply EndlessUnauthorized() {
+    HttpReply reply = TextReply(401, "401 Unauthorized\r\n");
+    reply.headers.append({"WWW-Authenticate", "Digest realm=\"orb-sim\", qop=\"auth\", nonce=\"" +
+                                                  RandomHex(16) + "\", opaque=\"" + RandomHex(16) +
+                                                  "\", algorithm=MD5, stale=true"});
+    return reply;
+}
+
 std::optional<HttpReply> Authenticate(const HttpRequest& request, const AuthPolicy& policy,
                                       DigestAuthority& digest) {
     static const QString kUser = QStringLiteral("admin");

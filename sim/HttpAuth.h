@@ -58,4 +58,8 @@ std::optional<HttpReply> Authenticate(const HttpRequest& request, const AuthPoli
 // The 401 a device answers when it refuses, with the challenge its policy asks for.
 HttpReply Unauthorized(const AuthPolicy& policy, DigestAuthority& digest);
 
+// The 401 of the unauthorizedForever knob: a Digest challenge with a nonce and opaque never
+// seen before, marked stale so that a client takes it for a retry worth making.
+HttpReply EndlessUnauthorized();
+
 }  // namespace sim

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "CameraListing.h"
+#include "HostileStrings.h"
 #include "HttpCredentialCipher.h"
 #include "ReplyOverride.h"
 #include "TimeZones.h"
@@ -56,8 +57,24 @@ std::optional<QString> Base64Value(const HttpPairs& query, const QByteArray& key
     return QString::fromUtf8(*decoded);
 }
 
-HttpReply Refused(const QByteArray& why) {
-    return TextReply(409, "result=" + why + "\r\n");
+// A text as the recorder sends it, with its hostile set when it has one.
+QByteArray Text(const Recorder& recorder, const QString& text) {
+    return Hostile(Utf8(text), recorder.faults.hostileStrings);
+}
+
+// A camera's texts carry its own hostile set, or else its recorder's.
+QByteArray CameraText(const Recorder& recorder, const Camera& camera, const QString& text) {
+    const QString& set = camera.faults.hostileStrings.isEmpty() ? recorder.faults.hostileStrings
+                                                                : camera.faults.hostileStrings;
+    return Hostile(Utf8(text), set);
+}
+
+HttpReply Refused(const Recorder& recorder, const QByteArray& why) {
+    return TextReply(409, "result=" + Hostile(why, recorder.faults.hostileStrings) + "\r\n");
+}
+
+HttpReply NotFound(const QString& hostileSet = {}) {
+    return TextReply(404, Hostile("404 Not Found", hostileSet) + "\r\n");
 }
 
 HttpReply Ok(const QList<QPair<QByteArray, QByteArray>>& pairs) {
@@ -153,21 +170,25 @@ HttpReply HttpRecorder::answer(const HttpRequest& request) {
         return Settings{{recorder->adminPassword, digest}, recorder->faults, recorder->model};
     });
     if (!settings) {
-        return TextReply(404, "404 Not Found\r\n");
+        return NotFound();
     }
+    const QString& hostile = settings->faults.hostileStrings;
     if (settings->faults.forceStatus == 401) {
         return Unauthorized(settings->policy, digest_);
     }
     if (settings->faults.forceStatus != 0) {
         const QByteArray status = QByteArray::number(settings->faults.forceStatus);
-        return TextReply(settings->faults.forceStatus, status + "\r\n");
+        return TextReply(settings->faults.forceStatus, Hostile(status, hostile) + "\r\n");
+    }
+    if (settings->faults.unauthorizedForever) {
+        return EndlessUnauthorized();
     }
 
     const QByteArray path = request.path();
     // The recorder's own web page, which the summary opens in a browser, asks for a login of
     // its own; the simulator only shows that it is there.
     if (path == "/" || path == "/index.html") {
-        const QByteArray model = Utf8(settings->model.toHtmlEscaped());
+        const QByteArray model = Hostile(Utf8(settings->model.toHtmlEscaped()), hostile);
         HttpReply page = TextReply(200, "<!DOCTYPE html><html><head><title>" + model +
                                             "</title></head><body><h1>" + model +
                                             "</h1><p>Network video recorder (orb-sim)</p>"
@@ -177,20 +198,21 @@ HttpReply HttpRecorder::answer(const HttpRequest& request) {
     }
 
     if (auto refused = Authenticate(request, settings->policy, digest_)) {
+        refused->body = Hostile(refused->body, hostile);
         return *refused;
     }
     if (request.method != "GET" && request.method != "HEAD") {
-        return TextReply(405, "405 Method Not Allowed\r\n");
+        return TextReply(405, Hostile("405 Method Not Allowed", hostile) + "\r\n");
     }
     const auto route = kRoutes.find(path);
     if (route == kRoutes.end()) {
-        return TextReply(404, "404 Not Found\r\n");
+        return NotFound(hostile);
     }
     const HttpPairs query = SplitQuery(request.query());
     return state_.with([&](Scenario& scenario) {
         Recorder* recorder = FindRecorder(scenario, mac_);
         if (recorder == nullptr) {
-            return TextReply(404, "404 Not Found\r\n");
+            return NotFound();
         }
         return (this->*(route->second))(scenario, *recorder, query);
     });
@@ -235,8 +257,8 @@ HttpReply HttpRecorder::storageInfo(Scenario&, Recorder& recorder, const HttpPai
     return Ok({{"plug", Utf8(drive.plug)},
                {"ready", Formatting(drive) ? QByteArray("0") : Utf8(drive.ready)},
                {"type", Utf8(drive.type)},
-               {"devicename", Utf8(drive.deviceName)},
-               {"modelname", Utf8(drive.modelName)},
+               {"devicename", Text(recorder, drive.deviceName)},
+               {"modelname", Text(recorder, drive.modelName)},
                {"usedpartition", Utf8(drive.usedPartition)},
                {"partitioninfo" + Utf8(drive.usedPartition), Utf8(drive.partitionInfo)}});
 }
@@ -256,7 +278,7 @@ HttpReply HttpRecorder::storageFormat(Scenario&, Recorder& recorder, const HttpP
     const int fileSystem = IntValue(query, "fs", -1, &validFs);
     Drive& drive = recorder.drive;
     if (!validId || storageId != 0 || !validFs || drive.plug != QLatin1String("1")) {
-        return Refused("no such drive");
+        return Refused(recorder, "no such drive");
     }
     drive.formatProgress = 0;
     drive.formatStartedMs = clock_();
@@ -288,11 +310,13 @@ HttpReply HttpRecorder::timeZoneList(Scenario&, Recorder& recorder, const HttpPa
     const int language = IntValue(query, "language", 4);
     // Names travel HTML-escaped the way the recorder's pages hold them; the list has no line
     // end, since everything after the prefix is read as names.
-    QStringList names = TimeZonesFor(recorder, language);
-    for (QString& name : names) {
+    QList<QByteArray> names;
+    for (QString name : TimeZonesFor(recorder, language)) {
+        // Escaped first: the hostile text arrives as it is.
         name.replace(QLatin1String("&"), QLatin1String("&amp;"));
+        names.append(Text(recorder, name));
     }
-    return TextReply(200, "timezonelist=" + Utf8(names.join(QLatin1Char(';'))));
+    return TextReply(200, "timezonelist=" + names.join(';'));
 }
 
 HttpReply HttpRecorder::dateTime(Scenario&, Recorder& recorder, const HttpPairs& query) {
@@ -304,7 +328,7 @@ HttpReply HttpRecorder::dateTime(Scenario&, Recorder& recorder, const HttpPairs&
             zoneCount = std::max(zoneCount, names.size());
         }
         if (recorder.faults.badRequest || !valid || zone < 1 || zone > zoneCount) {
-            return TextReply(400, "400 Bad Request");
+            return TextReply(400, Text(recorder, QStringLiteral("400 Bad Request")));
         }
         recorder.currentZone = zone;
         return Ok({{"timezone", QByteArray::number(zone)}});
@@ -325,28 +349,29 @@ HttpReply HttpRecorder::addCamera(Scenario&, Recorder& recorder, const HttpPairs
     const auto account = Base64Value(query, "account");
     const auto pass = Base64Value(query, "pass");
     if (camera == nullptr) {
-        return Refused("no camera at that address");
+        return Refused(recorder, "no camera at that address");
     }
     if (!account || !pass) {
-        return Refused("account and pass must be Base64");
+        return Refused(recorder, "account and pass must be Base64");
     }
     if (camera->faults.refuseAdd) {
-        return Refused("the camera refused");
+        return Refused(recorder, "the camera refused");
     }
     camera->addedFlag = QStringLiteral("1");
     camera->account = *account;
     camera->password = *pass;
-    return Ok({{"result", "ok"}, {"avdevid", QueryValue(query, "avdevid").value_or("")}});
+    return Ok({{"result", Text(recorder, QStringLiteral("ok"))},
+               {"avdevid", QueryValue(query, "avdevid").value_or("")}});
 }
 
 HttpReply HttpRecorder::deleteCamera(Scenario&, Recorder& recorder, const HttpPairs& query) {
     bool valid = false;
     const int id = IntValue(query, "avdevid", -1, &valid);
     if (!valid || id < 0 || id >= recorder.cameras.size()) {
-        return Refused("no such camera");
+        return Refused(recorder, "no such camera");
     }
     recorder.cameras[id].addedFlag = QStringLiteral("0");
-    return Ok({{"result", "ok"}});
+    return Ok({{"result", Text(recorder, QStringLiteral("ok"))}});
 }
 
 // The recorder's own channels: the cameras it holds, numbered by their place in its list, the
@@ -358,11 +383,13 @@ HttpReply HttpRecorder::cameraList(Scenario&, Recorder& recorder, const HttpPair
         if (!camera.addedFlag.contains(QLatin1Char('1'))) {
             continue;
         }
-        body += "avdevid=" + QByteArray::number(i) + ";avdevname=" + Utf8(camera.model) +
+        body += "avdevid=" + QByteArray::number(i) +
+                ";avdevname=" + CameraText(recorder, camera, camera.model) +
                 ";hostname=" + Utf8(ListedHost(camera)) + ";hostid=" + Utf8(camera.mac) +
                 ";protocol=" + Utf8(camera.protocol) +
-                ";protocoltype=" + Utf8(camera.protocolType) + ";brand=" + Utf8(camera.brand) +
-                ";product=" + Utf8(camera.model) + "\r\n";
+                ";protocoltype=" + Utf8(camera.protocolType) +
+                ";brand=" + CameraText(recorder, camera, camera.brand) +
+                ";product=" + CameraText(recorder, camera, camera.model) + "\r\n";
     }
     return TextReply(200, body);
 }
@@ -379,7 +406,7 @@ HttpReply HttpRecorder::login(Scenario&, Recorder&, const HttpPairs&) {
 HttpReply HttpRecorder::changeCameraPassword(Scenario&, Recorder& recorder,
                                              const HttpPairs& query) {
     if (loginKey_.isEmpty()) {
-        return Refused("no key issued");
+        return Refused(recorder, "no key issued");
     }
     Camera* camera = nullptr;
     if (const auto id = QueryValue(query, "avdevid")) {
@@ -396,20 +423,20 @@ HttpReply HttpRecorder::changeCameraPassword(Scenario&, Recorder& recorder,
         }
     }
     if (camera == nullptr) {
-        return Refused("no such camera");
+        return Refused(recorder, "no such camera");
     }
     const auto oldPassword =
         DecipherPasswordHex(loginKey_, QueryValue(query, "oldpassword").value_or(""));
     const auto newPassword =
         DecipherPasswordHex(loginKey_, QueryValue(query, "newpassword").value_or(""));
     if (!oldPassword || !newPassword || newPassword->isEmpty()) {
-        return Refused("malformed password");
+        return Refused(recorder, "malformed password");
     }
     if (*oldPassword != camera->adminPassword) {
-        return Refused("wrong password");
+        return Refused(recorder, "wrong password");
     }
     ChangeCameraPassword(*camera, *newPassword);
-    return Ok({{"result", "ok"}});
+    return Ok({{"result", Text(recorder, QStringLiteral("ok"))}});
 }
 
 HttpReply HttpRecorder::detectCamera(Scenario&, Recorder& recorder, const HttpPairs& query) {
@@ -417,12 +444,12 @@ HttpReply HttpRecorder::detectCamera(Scenario&, Recorder& recorder, const HttpPa
     const auto account = Base64Value(query, "account");
     const auto pass = Base64Value(query, "pass");
     if (camera == nullptr || camera->faults.silentHttp) {
-        return Refused("camera unreachable");
+        return Refused(recorder, "camera unreachable");
     }
     if (account != QStringLiteral("admin") || pass != camera->adminPassword) {
-        return Refused("wrong credentials");
+        return Refused(recorder, "wrong credentials");
     }
-    return Ok({{"result", "ok"}});
+    return Ok({{"result", Text(recorder, QStringLiteral("ok"))}});
 }
 
 HttpReply HttpRecorder::cloudDiscovery(Scenario&, Recorder& recorder, const HttpPairs&) {
@@ -441,11 +468,11 @@ HttpReply HttpRecorder::cloudPortal(Scenario& scenario, Recorder& recorder, cons
     }
     return Ok({{"status", Utf8(portal.status)},
                {"access", Utf8(portal.access)},
-               {"portal_url", Utf8(url)},
-               {"portal_number", Utf8(portal.portalNumber)},
-               {"portal_dfp", Utf8(portal.portalDfp)},
-               {"model", Utf8(portal.model)},
-               {"localhyperlink", Utf8(link)}});
+               {"portal_url", Text(recorder, url)},
+               {"portal_number", Text(recorder, portal.portalNumber)},
+               {"portal_dfp", Text(recorder, portal.portalDfp)},
+               {"model", Text(recorder, portal.model)},
+               {"localhyperlink", Text(recorder, link)}});
 }
 
 HttpReply HttpRecorder::cloudRegInfo(Scenario&, Recorder& recorder, const HttpPairs& query) {
@@ -461,8 +488,8 @@ HttpReply HttpRecorder::cloudRegInfo(Scenario&, Recorder& recorder, const HttpPa
         portal.status = QString::fromUtf8(*status);
     }
     return Ok({{"status", Utf8(portal.status)},
-               {"email", Utf8(portal.registeredEmail)},
-               {"password", Utf8(portal.registeredPassword)}});
+               {"email", Text(recorder, portal.registeredEmail)},
+               {"password", Text(recorder, portal.registeredPassword)}});
 }
 
 HttpReply HttpRecorder::cloudRegStatus(Scenario&, Recorder& recorder, const HttpPairs& query) {

@@ -3,14 +3,18 @@
 #include <QFile>
 
 #include <httplib.h>
+#include <openssl/ssl.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 
+#include "BodyModes.h"
 #include "CameraHttp.h"
+#include "ConnectionReset.h"
 #include "HttpRecorder.h"
 #include "HttpTypes.h"
 #include "PortalHttp.h"
@@ -32,6 +36,8 @@ constexpr time_t kCameraWriteTimeoutSeconds = 2;
 constexpr size_t kMaxBody = 1 << 20;
 constexpr auto kSilencePoll = 100ms;
 constexpr auto kStartWait = 5s;
+// A reset waits this long at most for the peer to take what went out before it.
+constexpr auto kResetDrainWait = 2s;
 
 // Pseudo-headers the library adds to every request; they were never on the wire.
 bool IsLibraryHeader(const std::string& name) {
@@ -67,9 +73,37 @@ struct HttpServers::Listener {
     std::function<std::optional<Faults>()> faults;
     std::shared_ptr<void> handler;  // keeps the device handler alive
     TlsIdentity identity;
+    // TLS: the proper identity under "" and one for each of CertificateNames(); the certificate
+    // knob picks one at each handshake.
+    std::map<QString, TlsIdentity> identities;
+    Journal* journal = nullptr;
     std::unique_ptr<httplib::Server> server;
     std::thread thread;
 };
+
+namespace {
+
+// OpenSSL asks at each handshake which certificate to show.
+int ChooseCertificate(SSL* ssl, void* arg) {
+    auto* l = static_cast<HttpServers::Listener*>(arg);
+    const std::optional<Faults> faults = l->faults();
+    const QString kind = faults ? faults->certificate : QString();
+    const auto found = l->identities.find(kind);
+    const TlsIdentity& identity = found != l->identities.end() ? found->second : l->identity;
+    if (SSL_use_certificate(ssl, identity.certificate.get()) != 1 ||
+        SSL_use_PrivateKey(ssl, identity.key.get()) != 1) {
+        return 0;
+    }
+    if (!kind.isEmpty() && found != l->identities.end()) {
+        l->journal->note(QStringLiteral("tls: %1 on %2:%3 shows its %4 certificate")
+                             .arg(l->device, l->ip)
+                             .arg(l->port)
+                             .arg(kind));
+    }
+    return 1;
+}
+
+}  // namespace
 
 HttpServers::HttpServers(SimState& state, Journal& journal, QString caFile)
     : state_(state), journal_(journal), caFile_(std::move(caFile)) {}
@@ -140,7 +174,7 @@ int HttpServers::listen(std::unique_ptr<Listener> listener, const QString& ip, i
             res.status = 503;
             return;
         }
-        const HttpReply reply = l->handle(FromLibrary(req, l->tls));
+        HttpReply reply = l->handle(FromLibrary(req, l->tls));
         if (reply.overridden) {
             journal_.note(QStringLiteral("override: %1 %2 answered %3%4")
                               .arg(l->device, QString::fromStdString(req.target))
@@ -153,12 +187,20 @@ int HttpServers::listen(std::unique_ptr<Listener> listener, const QString& ip, i
                 return;
             }
         }
+        if (const std::optional<Faults> faults = l->faults();
+            faults && !faults->bodyMode.isEmpty()) {
+            reply = WithBodyMode(std::move(reply), faults->bodyMode);
+            // Journalled as the body starts: a trickle or endless one may never end.
+            journal_.note(
+                QStringLiteral("body: %1 answers %2, bodyMode %3")
+                    .arg(l->device, QString::fromStdString(req.target), faults->bodyMode));
+        }
         res.status = reply.status;
         for (const auto& [name, value] : reply.headers) {
             res.set_header(name.toStdString(), value.toStdString());
         }
         if (reply.paced) {
-            sendPaced(res, *reply.paced, reply.contentType.toStdString());
+            sendPaced(req, res, *reply.paced, reply.contentType.toStdString());
         } else {
             res.set_content(reply.body.toStdString(), reply.contentType.toStdString());
         }
@@ -213,15 +255,40 @@ int HttpServers::listen(std::unique_ptr<Listener> listener, const QString& ip, i
     return bound;
 }
 
-void HttpServers::sendPaced(httplib::Response& res, const PacedBody& body,
-                            const std::string& contentType) {
+void HttpServers::sendPaced(const httplib::Request& req, httplib::Response& res,
+                            const PacedBody& body, const std::string& contentType) {
     const auto shared = std::make_shared<const PacedBody>(body);
+    struct Ends {
+        QString localIp, peerIp;
+        int localPort, peerPort;
+    };
+    const Ends ends{QString::fromStdString(req.local_addr), QString::fromStdString(req.remote_addr),
+                    req.local_port, req.remote_port};
     // The pause follows its piece within one call, so the library's own stop check between
     // calls cannot skip it; it waits on the stop signal, so stop() does not wait for a slow or
     // endless body.
-    const auto piece = [this, shared](size_t offset, httplib::DataSink& sink) {
+    const auto piece = [this, shared, ends](size_t offset, httplib::DataSink& sink) {
         const auto at = static_cast<qint64>(offset);
-        const QByteArray bytes = PieceAt(*shared, at);
+        if (shared->resetAt >= 0 && at >= shared->resetAt) {
+            const int fd = FindConnection(ends.localIp, ends.localPort, ends.peerIp, ends.peerPort);
+            const bool reset = ResetConnection(
+                fd, kResetDrainWait,
+                [this](std::chrono::milliseconds step) { return !stopWithin(step); });
+            journal_.note(QStringLiteral("reset: the connection from %1:%2 to %3:%4 after %5 of "
+                                         "%6 bytes%7")
+                              .arg(ends.peerIp)
+                              .arg(ends.peerPort)
+                              .arg(ends.localIp)
+                              .arg(ends.localPort)
+                              .arg(at)
+                              .arg(shared->bytes.size())
+                              .arg(reset ? QString() : QStringLiteral(" failed; closed instead")));
+            return false;
+        }
+        QByteArray bytes = PieceAt(*shared, at);
+        if (shared->resetAt >= 0) {
+            bytes.truncate(shared->resetAt - at);
+        }
         // Only an endless body is chunked, and a sized one is never asked past its end.
         if (bytes.isEmpty() || !sink.write(bytes.constData(), static_cast<size_t>(bytes.size()))) {
             return false;
@@ -367,8 +434,18 @@ bool HttpServers::start(QString* error) {
         if (!authority.issue(ip, &l.identity, error)) {
             return false;
         }
-        l.server = std::make_unique<httplib::SSLServer>(l.identity.certificate.get(),
-                                                        l.identity.key.get());
+        for (const QString& kind : CertificateNames()) {
+            if (!authority.issue(ip, kind, &l.identities[kind], error)) {
+                return false;
+            }
+        }
+        auto server = std::make_unique<httplib::SSLServer>(l.identity.certificate.get(),
+                                                           l.identity.key.get());
+        if (server->is_valid()) {
+            SSL_CTX_set_cert_cb(server->ssl_context(), &ChooseCertificate, &l);
+        }
+        l.journal = &journal_;
+        l.server = std::move(server);
         return true;
     };
 

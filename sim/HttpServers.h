@@ -20,6 +20,7 @@
 #include "SimState.h"
 
 namespace httplib {
+struct Request;
 struct Response;
 }  // namespace httplib
 
@@ -53,9 +54,10 @@ public:
     // Nothing while not started.
     QStringList serveNewCameras();
 
-private:
+    // One listener; public only for the TLS callback.
     struct Listener;
 
+private:
     // Binds and runs the listener; the bound port, or 0 with error set.
     int listen(std::unique_ptr<Listener> listener, const QString& ip, int port, QString* error);
     bool listenCamera(const QString& ip, int port, QString* error);
@@ -64,8 +66,10 @@ private:
     bool holdBack(Listener& listener);
     // Blocks for what a reply override asks: a delay, or silence until overrides are cleared.
     bool holdReply(const HttpReply& reply);
-    // The body goes out piece by piece from the connection's thread.
-    void sendPaced(httplib::Response& res, const PacedBody& body, const std::string& contentType);
+    // The body goes out piece by piece from the connection's thread; a body with resetAt
+    // resets the connection there.
+    void sendPaced(const httplib::Request& req, httplib::Response& res, const PacedBody& body,
+                   const std::string& contentType);
     // Waits for the stop signal; true when it came.
     bool stopWithin(std::chrono::milliseconds wait);
 

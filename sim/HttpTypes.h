@@ -34,6 +34,8 @@ struct PacedBody {
     QByteArray filler;
     int pieceBytes = 64;
     int pauseMs = 20;
+    // Once this many bytes have gone out the connection is reset (-1: never).
+    qint64 resetAt = -1;
 };
 
 // The piece that begins offset bytes into the body; empty past the end of a body without

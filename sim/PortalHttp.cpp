@@ -2,6 +2,8 @@
 
 #include <openssl/rand.h>
 
+#include "HostileStrings.h"
+#include "HttpAuth.h"
 #include "ReplyOverride.h"
 
 namespace sim {
@@ -9,6 +11,7 @@ namespace sim {
 namespace {
 
 constexpr qsizetype kMinPasswordLength = 6;
+constexpr qsizetype kTokenBytes = 16;
 
 // The wizard sends form values as it holds them (only "+" in an e-mail address becomes
 // "%2B"); other clients percent-encode. A value matches in any of these readings.
@@ -90,11 +93,20 @@ HttpReply PortalHttp::handle(const HttpRequest& request) {
     return Overridden(taken, [&] { return answer(request); });
 }
 
+QString PortalHttp::hostileSet() {
+    return state_.with([](Scenario& scenario) { return scenario.portal.faults.hostileStrings; });
+}
+
 HttpReply PortalHttp::answer(const HttpRequest& request) {
-    const int forced =
-        state_.with([](Scenario& scenario) { return scenario.portal.faults.forceStatus; });
-    if (forced != 0) {
-        return TextReply(forced, QByteArray::number(forced) + "\r\n");
+    const Faults faults = state_.with([](Scenario& scenario) { return scenario.portal.faults; });
+    const auto text = [&faults](int status, const QByteArray& words) {
+        return TextReply(status, Hostile(words, faults.hostileStrings) + "\r\n");
+    };
+    if (faults.forceStatus != 0) {
+        return text(faults.forceStatus, QByteArray::number(faults.forceStatus));
+    }
+    if (faults.unauthorizedForever) {
+        return EndlessUnauthorized();
     }
     const QByteArray path = request.path();
     const QByteArray query = request.query();
@@ -103,7 +115,7 @@ HttpReply PortalHttp::answer(const HttpRequest& request) {
     const bool bindPath = path == "/account/" && query == "add";
     if (signUpPath || signInPath || bindPath) {
         if (request.method != "POST") {
-            return TextReply(405, "405 Method Not Allowed\r\n");
+            return text(405, "405 Method Not Allowed");
         }
         const HttpPairs form = ParseForm(request.body);
         if (signUpPath) {
@@ -118,14 +130,15 @@ HttpReply PortalHttp::answer(const HttpRequest& request) {
     if (request.method == "GET" && (path == "/" || path == "/device")) {
         return Html(
             "<!DOCTYPE html><html><head><title>nubra</title></head><body><h1>nubra portal "
-            "(orb-sim)</h1></body></html>\n");
+            "(orb-sim)" +
+            Hostile(QByteArray(), faults.hostileStrings) + "</h1></body></html>\n");
     }
-    return TextReply(404, "404 Not Found\r\n");
+    return text(404, "404 Not Found");
 }
 
 HttpReply PortalHttp::signedIn(const QString& email, const QByteArray& text) {
-    QByteArray token(16, '\0');
-    if (RAND_bytes(reinterpret_cast<unsigned char*>(token.data()), 16) != 1) {
+    QByteArray token(kTokenBytes, '\0');
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(token.data()), kTokenBytes) != 1) {
         return TextReply(500, "500 Internal Server Error\r\n");
     }
     token = token.toHex();
@@ -133,8 +146,12 @@ HttpReply PortalHttp::signedIn(const QString& email, const QByteArray& text) {
         std::lock_guard lock(mutex_);
         sessions_[token] = email;
     }
-    HttpReply reply = TextReply(200, text);
-    reply.headers.append({"Set-Cookie", "nubra=" + token + "; path=/; Secure; HttpOnly"});
+    const QString hostile = hostileSet();
+    HttpReply reply = TextReply(200, Hostile(text, hostile));
+    // The hostile text follows the token in the cookie's value; the session is still found
+    // by the token in front.
+    reply.headers.append({"Set-Cookie", "nubra=" + token + HostileHeaderText(hostile) +
+                                            "; path=/; Secure; HttpOnly"});
     return reply;
 }
 
@@ -173,7 +190,7 @@ HttpReply PortalHttp::signUp(const HttpPairs& form) {
         return {true, "success"};
     });
     if (!outcome.first) {
-        return TextReply(200, outcome.second);
+        return TextReply(200, Hostile(outcome.second, hostileSet()));
     }
     return signedIn(email, outcome.second);
 }
@@ -202,7 +219,7 @@ HttpReply PortalHttp::signIn(const HttpPairs& form) {
         return {account->email, "success"};
     });
     if (outcome.first.isEmpty()) {
-        return TextReply(200, outcome.second);
+        return TextReply(200, Hostile(outcome.second, hostileSet()));
     }
     return signedIn(outcome.first, outcome.second);
 }
@@ -211,9 +228,9 @@ HttpReply PortalHttp::signIn(const HttpPairs& form) {
 // recorder password.
 HttpReply PortalHttp::bind(const HttpRequest& request, const HttpPairs& form) {
     std::optional<QString> account;
-    if (const auto token = CookieValue(request, "nubra")) {
+    if (const auto cookie = CookieValue(request, "nubra")) {
         std::lock_guard lock(mutex_);
-        const auto session = sessions_.find(*token);
+        const auto session = sessions_.find(cookie->left(2 * kTokenBytes));
         if (session != sessions_.end()) {
             account = session->second;
         }
@@ -222,12 +239,13 @@ HttpReply PortalHttp::bind(const HttpRequest& request, const HttpPairs& form) {
     const QByteArray dfp = Field(form, "dfp");
     const QByteArray devicePassword = Field(form, "device_password");
     const QByteArray text = state_.with([&](Scenario& scenario) -> QByteArray {
+        const QString& hostile = scenario.portal.faults.hostileStrings;
         const QString fixed = scenario.portal.replies.value(QStringLiteral("bind"));
         if (!fixed.isEmpty()) {
-            return fixed.toUtf8();
+            return Hostile(fixed.toUtf8(), hostile);
         }
         if (!account) {
-            return "BINDERR001: not signed in";
+            return Hostile("BINDERR001: not signed in", hostile);
         }
         for (const Recorder& recorder : scenario.recorders) {
             const PortalData& data = recorder.portal;
@@ -236,12 +254,14 @@ HttpReply PortalHttp::bind(const HttpRequest& request, const HttpPairs& form) {
                 continue;
             }
             if (!Matches(devicePassword, recorder.adminPassword, Qt::CaseSensitive)) {
-                return "BINDERR003: wrong device password";
+                return Hostile("BINDERR003: wrong device password", hostile);
             }
-            return "success\r\nnubra_no=" + data.portalNumber.toUtf8() +
-                   "\r\nmodel=" + data.model.toUtf8() + "\r\naccount=" + account->toUtf8() + "\r\n";
+            return Hostile("success", hostile) +
+                   "\r\nnubra_no=" + Hostile(data.portalNumber.toUtf8(), hostile) +
+                   "\r\nmodel=" + Hostile(data.model.toUtf8(), hostile) +
+                   "\r\naccount=" + Hostile(account->toUtf8(), hostile) + "\r\n";
         }
-        return "BINDERR002: no such device";
+        return Hostile("BINDERR002: no such device", hostile);
     });
     return TextReply(200, text);
 }

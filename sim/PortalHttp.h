@@ -2,7 +2,8 @@
 
 // The cloud portal's form endpoints: sign-up ("/signin"), sign-in ("/account/?signin") and
 // binding a recorder to the signed-in account ("/account/?add", with the "nubra" cookie).
-// Replies are short texts holding "success" or an error code; a scenario may fix the text.
+// Replies are short texts holding "success" or an error code; a scenario may fix the text, and
+// the hostileStrings knob adds its set to each.
 
 #include <QByteArray>
 #include <QString>
@@ -33,6 +34,8 @@ private:
     HttpReply signIn(const HttpPairs& form);
     HttpReply bind(const HttpRequest& request, const HttpPairs& form);
     HttpReply signedIn(const QString& email, const QByteArray& text);
+    // The hostile set of the portal's texts now (empty: none).
+    QString hostileSet();
 
     SimState& state_;
     std::mutex mutex_;

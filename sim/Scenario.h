@@ -29,6 +29,13 @@ struct Faults {
     bool failFormat = false;       // format progress stops and the drive is not ready
     int portalDelayMs = 0;         // the portal answers this much later
     bool refuseAdd = false;        // on a camera: the recorder refuses to add it
+    // Hostile modes.
+    int floodReplies = 0;              // a search also brings this many datagrams of a flood
+    bool fullLengthTexts = false;      // datagram text fields fill their room, no zero after them
+    QString hostileStrings;            // a set of HostileSetNames() added to every text sent
+    QString bodyMode;                  // every HTTP body: "huge", "endless", "trickle", "reset"
+    bool unauthorizedForever = false;  // every HTTP request: 401 with a fresh Digest nonce
+    QString certificate;  // TLS: "expired", "selfSigned", "wrongHost"; empty: the CA's own
 };
 
 // An answer a device gives in place of its own to requests on one path. A device's overrides

@@ -9,8 +9,11 @@
 
 #include <limits>
 
+#include "BodyModes.h"
+#include "HostileStrings.h"
 #include "JpegModes.h"
 #include "JsonReader.h"
+#include "TlsMaterial.h"
 
 namespace sim {
 
@@ -28,6 +31,13 @@ struct IntKnob {
     int max;
 };
 
+// A text knob is off when empty, else one of its names.
+struct TextKnob {
+    const char* name;
+    QString Faults::*field;
+    const QStringList& (*names)();
+};
+
 constexpr BoolKnob kBoolKnobs[] = {
     {"silentUdp", &Faults::silentUdp},
     {"silentHttp", &Faults::silentHttp},
@@ -36,6 +46,8 @@ constexpr BoolKnob kBoolKnobs[] = {
     {"badRequest", &Faults::badRequest},
     {"failFormat", &Faults::failFormat},
     {"refuseAdd", &Faults::refuseAdd},
+    {"fullLengthTexts", &Faults::fullLengthTexts},
+    {"unauthorizedForever", &Faults::unauthorizedForever},
 };
 
 constexpr IntKnob kIntKnobs[] = {
@@ -44,7 +56,23 @@ constexpr IntKnob kIntKnobs[] = {
     {"duplicateReplies", &Faults::duplicateReplies, 0, 100},
     {"forceStatus", &Faults::forceStatus, 0, 599},
     {"portalDelayMs", &Faults::portalDelayMs, 0, 600000},
+    {"floodReplies", &Faults::floodReplies, 0, 100000},
 };
+
+constexpr TextKnob kTextKnobs[] = {
+    {"hostileStrings", &Faults::hostileStrings, &HostileSetNames},
+    {"bodyMode", &Faults::bodyMode, &BodyModeNames},
+    {"certificate", &Faults::certificate, &CertificateNames},
+};
+
+// Empty when the value is one the knob takes, else the reason.
+QString TextKnobProblem(const TextKnob& knob, const QString& value) {
+    if (value.isEmpty() || knob.names().contains(value)) {
+        return {};
+    }
+    return QStringLiteral("\"%1\" is none of \"\" (off), %2")
+        .arg(value, knob.names().join(QStringLiteral(", ")));
+}
 
 bool ForceStatusValid(int status) {
     return status == 0 || (status >= 100 && status <= 599);
@@ -58,6 +86,14 @@ Faults ReadFaults(const QJsonValue& value, const QString& path) {
     }
     for (const auto& knob : kIntKnobs) {
         r.integer(knob.name, faults.*knob.field, knob.min, knob.max);
+    }
+    for (const auto& knob : kTextKnobs) {
+        if (r.text(knob.name, faults.*knob.field)) {
+            const QString problem = TextKnobProblem(knob, faults.*knob.field);
+            if (!problem.isEmpty()) {
+                ObjectReader::fail(r.at(QLatin1String(knob.name)), problem);
+            }
+        }
     }
     if (!ForceStatusValid(faults.forceStatus)) {
         ObjectReader::fail(r.at(QStringLiteral("forceStatus")),
@@ -288,6 +324,10 @@ Recorder ReadRecorder(const QJsonValue& value, const QString& path) {
             rec.cameras.append(ReadCamera(array.at(i), Indexed(where, i)));
         }
     }
+    // Made here and kept as cameras of their own, so the state shows (and saves) them all.
+    int generated = 0;
+    r.integer("generatedCameras", generated, 0, kMaxGeneratedCameras);
+    rec.cameras.append(GeneratedCameras(generated));
     rec.discoveryLines = ReadLines(r, "discoveryLines");
     if (const auto v = r.take("portal")) {
         rec.portal = ReadPortalData(*v, r.at(QStringLiteral("portal")));
@@ -351,6 +391,9 @@ QJsonObject FaultsJson(const Faults& f) {
         o.insert(QLatin1String(knob.name), f.*knob.field);
     }
     for (const auto& knob : kIntKnobs) {
+        o.insert(QLatin1String(knob.name), f.*knob.field);
+    }
+    for (const auto& knob : kTextKnobs) {
         o.insert(QLatin1String(knob.name), f.*knob.field);
     }
     return o;
@@ -546,6 +589,16 @@ bool SetFault(Faults& faults, const QString& knob, const QString& value, QString
             return true;
         }
     }
+    for (const auto& k : kTextKnobs) {
+        if (knob == QLatin1String(k.name)) {
+            const QString problem = TextKnobProblem(k, value);
+            if (!problem.isEmpty()) {
+                return fail(knob + QStringLiteral(": ") + problem);
+            }
+            faults.*k.field = value;
+            return true;
+        }
+    }
     return fail(QStringLiteral("unknown fault knob \"%1\"").arg(knob));
 }
 
@@ -684,6 +737,23 @@ Camera MakeCamera(QStringView addedFlag, QStringView ip, QStringView mac, QStrin
 }
 
 }  // namespace
+
+QList<Camera> GeneratedCameras(int count) {
+    QList<Camera> cameras;
+    for (int i = 0; i < count; ++i) {
+        const QString number = QStringLiteral("%1").arg(i + 1, 3, 10, QLatin1Char('0'));
+        Camera camera =
+            MakeCamera(u"0", QStringLiteral("10.78.%1.%2").arg(i / 250).arg(i % 250 + 1),
+                       QStringLiteral("00:1c:2a:ca:%1:%2")
+                           .arg((i >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+                           .arg(i & 0xFF, 2, 16, QLatin1Char('0')),
+                       i % 2 == 0 ? u"OC-420" : u"OC-410", QStringLiteral("cam-") + number, u"1",
+                       QStringLiteral("Camera ") + number);
+        camera.httpPort = 0;
+        cameras.append(camera);
+    }
+    return cameras;
+}
 
 Scenario DefaultScenario() {
     Scenario scenario;

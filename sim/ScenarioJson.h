@@ -33,6 +33,13 @@ std::optional<QList<ReplyOverride>> OverridesFromJson(const QJsonValue& json, co
 // One factory-fresh recorder with three cameras and a reachable portal on 10.77.0.0/24.
 Scenario DefaultScenario();
 
+// What a recorder's "generatedCameras" field adds to its cameras: count cameras not yet added
+// (addedFlag "0"), at 10.78.0.1, 10.78.0.2, ... (250 to a /24), MACs 00:1c:2a:ca:00:00 up,
+// models OC-420 and OC-410 in turn, account "admin" with password "cam-001" up (the same as
+// their own), not served (httpPort 0).
+inline constexpr int kMaxGeneratedCameras = 1000;
+QList<Camera> GeneratedCameras(int count);
+
 // Validation shared with the control channel.
 bool IsMacText(const QString& text);
 bool IsIpv4Text(const QString& text);

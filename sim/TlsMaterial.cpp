@@ -13,6 +13,12 @@ namespace {
 constexpr long kValidSeconds = 10L * 365 * 24 * 3600;
 // Clients with a slightly different clock must still accept a certificate made a moment ago.
 constexpr long kBackdateSeconds = 24L * 3600;
+// An expired certificate began two years ago and ended a day ago.
+constexpr long kExpiredBeganSeconds = 2L * 365 * 24 * 3600;
+constexpr long kExpiredEndedSeconds = 24L * 3600;
+
+const QByteArray kWrongHostName("wrong-host.invalid");
+const QByteArray kWrongHostIp("192.0.2.1");
 
 QString OpenSslError(const QString& what) {
     const unsigned long code = ERR_get_error();
@@ -49,11 +55,13 @@ bool AddExtension(X509* cert, X509* issuer, int nid, const char* value) {
     return added;
 }
 
-X509Ptr NewCertificate(EVP_PKEY* key, const QByteArray& commonName) {
+X509Ptr NewCertificate(EVP_PKEY* key, const QByteArray& commonName, bool expired = false) {
+    const long notBefore = expired ? -kExpiredBeganSeconds : -kBackdateSeconds;
+    const long notAfter = expired ? -kExpiredEndedSeconds : kValidSeconds;
     X509Ptr cert(X509_new());
     if (!cert || X509_set_version(cert.get(), 2) != 1 || !RandomSerial(cert.get()) ||
-        X509_gmtime_adj(X509_getm_notBefore(cert.get()), -kBackdateSeconds) == nullptr ||
-        X509_gmtime_adj(X509_getm_notAfter(cert.get()), kValidSeconds) == nullptr ||
+        X509_gmtime_adj(X509_getm_notBefore(cert.get()), notBefore) == nullptr ||
+        X509_gmtime_adj(X509_getm_notAfter(cert.get()), notAfter) == nullptr ||
         X509_set_pubkey(cert.get(), key) != 1) {
         return nullptr;
     }
@@ -105,9 +113,27 @@ QByteArray TlsAuthority::certificatePem() const {
     return CertificatePem(certificate_.get());
 }
 
+const QStringList& CertificateNames() {
+    static const QStringList names = {
+        QStringLiteral("expired"),
+        QStringLiteral("selfSigned"),
+        QStringLiteral("wrongHost"),
+    };
+    return names;
+}
+
 bool TlsAuthority::issue(const QString& ipv4, TlsIdentity* identity, QString* error) const {
+    return issue(ipv4, QString(), identity, error);
+}
+
+bool TlsAuthority::issue(const QString& ipv4, const QString& kind, TlsIdentity* identity,
+                         QString* error) const {
     if (!certificate_) {
         *error = QStringLiteral("no CA");
+        return false;
+    }
+    if (!kind.isEmpty() && !CertificateNames().contains(kind)) {
+        *error = QStringLiteral("no certificate of kind \"%1\"").arg(kind);
         return false;
     }
     PKeyPtr key = NewKey();
@@ -115,18 +141,28 @@ bool TlsAuthority::issue(const QString& ipv4, TlsIdentity* identity, QString* er
         *error = OpenSslError(QStringLiteral("server key"));
         return false;
     }
+    const bool wrongHost = kind == QLatin1String("wrongHost");
+    const bool selfSigned = kind == QLatin1String("selfSigned");
     const QByteArray ip = ipv4.toLatin1();
-    X509Ptr cert = NewCertificate(key.get(), ip);
-    const QByteArray altName = "IP:" + ip;
-    if (!cert || X509_set_issuer_name(cert.get(), X509_get_subject_name(certificate_.get())) != 1 ||
-        !AddExtension(cert.get(), certificate_.get(), NID_basic_constraints, "critical,CA:FALSE") ||
-        !AddExtension(cert.get(), certificate_.get(), NID_key_usage,
-                      "critical,digitalSignature,keyAgreement") ||
-        !AddExtension(cert.get(), certificate_.get(), NID_ext_key_usage, "serverAuth") ||
-        !AddExtension(cert.get(), certificate_.get(), NID_subject_alt_name, altName.constData()) ||
-        !AddExtension(cert.get(), certificate_.get(), NID_authority_key_identifier,
-                      "keyid:always") ||
-        X509_sign(cert.get(), key_.get(), EVP_sha256()) == 0) {
+    X509Ptr cert = NewCertificate(key.get(), wrongHost ? kWrongHostName : ip,
+                                  kind == QLatin1String("expired"));
+    const QByteArray altName =
+        wrongHost ? "DNS:" + kWrongHostName + ",IP:" + kWrongHostIp : "IP:" + ip;
+    // A self-signed certificate is its own issuer and vouches for itself.
+    X509* issuer = selfSigned ? cert.get() : certificate_.get();
+    EVP_PKEY* signer = selfSigned ? key.get() : key_.get();
+    // Shaped like what "openssl req -x509" makes, a self-signed certificate may sign itself.
+    const char* constraints = selfSigned ? "critical,CA:TRUE" : "critical,CA:FALSE";
+    const char* usage = selfSigned ? "critical,digitalSignature,keyCertSign"
+                                   : "critical,digitalSignature,keyAgreement";
+    if (!cert || X509_set_issuer_name(cert.get(), X509_get_subject_name(issuer)) != 1 ||
+        !AddExtension(cert.get(), issuer, NID_basic_constraints, constraints) ||
+        !AddExtension(cert.get(), issuer, NID_key_usage, usage) ||
+        !AddExtension(cert.get(), issuer, NID_ext_key_usage, "serverAuth") ||
+        !AddExtension(cert.get(), issuer, NID_subject_alt_name, altName.constData()) ||
+        (!selfSigned &&
+         !AddExtension(cert.get(), issuer, NID_authority_key_identifier, "keyid:always")) ||
+        X509_sign(cert.get(), signer, EVP_sha256()) == 0) {
         *error = OpenSslError(QStringLiteral("server certificate for ") + ipv4);
         return false;
     }

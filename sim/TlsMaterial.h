@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -27,6 +28,12 @@ struct TlsIdentity {
     PKeyPtr key;
 };
 
+// The certificates a TLS server may show besides its proper one (the certificate knob):
+//   expired     signed by the CA for the right address, but its time ran out yesterday
+//   selfSigned  for the right address, signed by its own key
+//   wrongHost   signed by the CA for another name and address (wrong-host.invalid, 192.0.2.1)
+const QStringList& CertificateNames();
+
 class TlsAuthority {
 public:
     bool create(QString* error);
@@ -36,6 +43,9 @@ public:
 
     // A server certificate for one IPv4 address (subjectAltName IP and common name).
     bool issue(const QString& ipv4, TlsIdentity* identity, QString* error) const;
+    // One of the certificates of CertificateNames() for that address; "" is the proper one.
+    bool issue(const QString& ipv4, const QString& kind, TlsIdentity* identity,
+               QString* error) const;
 
 private:
     X509Ptr certificate_;

@@ -15,10 +15,14 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <deque>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <vector>
 
 #include "CameraListing.h"
+#include "HostileStrings.h"
 #include "SimCrypto.h"
 
 namespace sim {
@@ -33,6 +37,20 @@ constexpr int kShortHeader = 22;
 constexpr int kLongHeader = 30;
 constexpr int kSearchPayload = 312;
 constexpr int kSlot = 64;
+
+// Payload offsets of the search reply's fields, and the room each text has up to the next.
+constexpr int kModelAt = 128;
+constexpr int kModelRoom = 70;
+constexpr int kMacAt = 198;
+constexpr int kNameAt = 204;
+constexpr int kNameRoom = 64;
+constexpr int kIpAt = 268;
+constexpr int kPortAt = 272;
+constexpr int kPayloadEnd = 274;
+
+// A flood: one made-up recorder per this many datagrams, and the lengths no reader may take.
+constexpr int kFloodDatagramsPerMac = 10;
+constexpr int kFloodWrongLengths[] = {0, 1, 22, 30, 333, 335, 341, 343, 1024, 1500};
 
 // Status words of account replies; the wizard only tells zero from non-zero.
 constexpr std::uint16_t kAccepted = 0;
@@ -217,6 +235,26 @@ AccountResult CheckAccount(const QByteArray& datagram, std::uint16_t opcode, boo
     return result;
 }
 
+// With fullLengthTexts or hostileStrings an account reply carries a payload of text slots as
+// long as the request's: each slot full to its end, or holding the hostile text.
+QByteArray AccountPayload(std::uint16_t opcode, const Faults& faults, const QString& reason) {
+    if (!faults.fullLengthTexts && faults.hostileStrings.isEmpty()) {
+        return {};
+    }
+    const QList<QByteArray> texts = {"admin", reason.toUtf8(), "admin", "orb-sim"};
+    const int slotCount = opcode == kLoginCheck ? 2 : 4;
+    QByteArray payload;
+    for (int i = 0; i < slotCount; ++i) {
+        const QByteArray text = Hostile(texts.at(i), faults.hostileStrings);
+        if (faults.fullLengthTexts) {
+            payload += FullWidthText(text, kSlot);
+        } else {
+            payload += text.left(kSlot - 1).leftJustified(kSlot, '\0');
+        }
+    }
+    return payload;
+}
+
 void AddReplies(DatagramOutcome& outcome, const Faults& faults, const QString& fromIp,
                 const QByteArray& bytes) {
     for (int i = 0; i <= faults.duplicateReplies; ++i) {
@@ -242,6 +280,27 @@ void HandleSearch(Scenario& scenario, const Bytes& d, const QStringList& interfa
         }
         AddReplies(outcome, recorder.faults, recorder.ip,
                    SearchReply(recorder, d.u16(2), nowSeconds));
+        if (recorder.faults.floodReplies > 0) {
+            const QList<FloodDatagram> flood =
+                SearchFlood(recorder, recorder.faults.floodReplies, d.u16(2), nowSeconds);
+            int duplicates = 0;
+            int wrong = 0;
+            for (const FloodDatagram& f : flood) {
+                duplicates += f.kind == FloodDatagram::Duplicate ? 1 : 0;
+                wrong += f.kind == FloodDatagram::WrongLength ? 1 : 0;
+                outcome.replies.append(DatagramReply{
+                    recorder.ip, f.bytes, recorder.faults.delayMs + f.offsetMs, recorder.mac});
+            }
+            outcome.notes.append(
+                QStringLiteral("flood from recorder %1: %2 datagrams, %3 MACs, %4 duplicates, "
+                               "%5 wrong lengths, over %6 ms")
+                    .arg(recorder.mac)
+                    .arg(flood.size())
+                    .arg(flood.size() - duplicates - wrong)
+                    .arg(duplicates)
+                    .arg(wrong)
+                    .arg(kFloodSpanMs));
+        }
     }
 }
 
@@ -295,22 +354,34 @@ void HandleAccount(Scenario& scenario, const QByteArray& datagram, const Bytes& 
     } else if (result.newPassword) {
         *password = *result.newPassword;
     }
+    const QByteArray payload = AccountPayload(opcode, *faults, result.reason);
     AddReplies(outcome, *faults, ip,
-               Header(isLong, d.u16(2), opcode, mac, Ipv4Bytes(ip), result.status, 0,
-                      Clock(nowSeconds, clockOffset)));
+               Header(isLong, d.u16(2), opcode, mac, Ipv4Bytes(ip), result.status,
+                      static_cast<std::uint16_t>(payload.size()), Clock(nowSeconds, clockOffset)) +
+                   payload);
 }
 
 }  // namespace
 
 QByteArray SearchReply(const Recorder& recorder, std::uint16_t sequence, std::int64_t nowSeconds) {
     const bool isLong = recorder.replyLength != 334;
+    const Faults& faults = recorder.faults;
+    const QByteArray model = Hostile(recorder.model.toLatin1(), faults.hostileStrings);
+    const QByteArray name = Hostile(recorder.deviceName.toLatin1(), faults.hostileStrings);
     QByteArray payload(kSearchPayload, '\0');
-    // Text fields keep a terminating zero inside the room before the next field.
-    PutBytes(payload, 128, recorder.model.toLatin1(), 69);
-    PutBytes(payload, 198, MacBytes(recorder.mac), 6);
-    PutBytes(payload, 204, recorder.deviceName.toLatin1(), 63);
-    PutBytes(payload, 268, Ipv4Bytes(recorder.ip), 4);
-    PutU16(payload, 272, static_cast<std::uint16_t>(recorder.httpPort));
+    if (faults.fullLengthTexts) {
+        // Nothing but the binary fields may stop a reader that runs past a text.
+        payload = FullWidthText("orb-sim payload", kSearchPayload);
+        PutBytes(payload, kModelAt, FullWidthText(model, kModelRoom), kModelRoom);
+        PutBytes(payload, kNameAt, FullWidthText(name, kNameRoom), kNameRoom);
+    } else {
+        // Text fields keep a terminating zero inside the room before the next field.
+        PutBytes(payload, kModelAt, model, kModelRoom - 1);
+        PutBytes(payload, kNameAt, name, kNameRoom - 1);
+    }
+    PutBytes(payload, kMacAt, MacBytes(recorder.mac), 6);
+    PutBytes(payload, kIpAt, Ipv4Bytes(recorder.ip), 4);
+    PutU16(payload, kPortAt, static_cast<std::uint16_t>(recorder.httpPort));
 
     QByteArray reply =
         Header(isLong, sequence, kSearch, MacBytes(recorder.mac), Ipv4Bytes(recorder.ip), 0,
@@ -320,6 +391,55 @@ QByteArray SearchReply(const Recorder& recorder, std::uint16_t sequence, std::in
         reply.resize(recorder.faults.wrongReplyLength, '\0');
     }
     return reply;
+}
+
+QList<FloodDatagram> SearchFlood(const Recorder& recorder, int count, std::uint16_t sequence,
+                                 std::int64_t nowSeconds) {
+    QList<FloodDatagram> flood;
+    if (count <= 0) {
+        return flood;
+    }
+    const int macs = std::max(1, count / kFloodDatagramsPerMac);
+    // Each made-up recorder's proper answer; the two layouts take turns.
+    QList<QByteArray> replies;
+    replies.reserve(macs);
+    for (int k = 0; k < macs; ++k) {
+        Recorder fake = recorder;
+        fake.faults = Faults{};
+        fake.faults.fullLengthTexts = recorder.faults.fullLengthTexts;
+        fake.faults.hostileStrings = recorder.faults.hostileStrings;
+        fake.mac = QStringLiteral("02:f1:00:%1:%2:%3")
+                       .arg((k >> 16) & 0xFF, 2, 16, QLatin1Char('0'))
+                       .arg((k >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+                       .arg(k & 0xFF, 2, 16, QLatin1Char('0'));
+        fake.ip = QStringLiteral("10.79.%1.%2").arg(k / 250).arg(k % 250 + 1);
+        fake.deviceName = QStringLiteral("flood-%1").arg(k, 5, 10, QLatin1Char('0'));
+        fake.replyLength = k % 2 == 0 ? 342 : 334;
+        replies.append(SearchReply(fake, sequence, nowSeconds));
+    }
+    // After its first answer a recorder's rounds go: wrong length, duplicate, duplicate, wrong
+    // length, ... (four wrong lengths and five duplicates in every ten).
+    static constexpr FloodDatagram::Kind kRounds[] = {
+        FloodDatagram::Duplicate,   FloodDatagram::WrongLength, FloodDatagram::Duplicate,
+        FloodDatagram::Duplicate,   FloodDatagram::WrongLength, FloodDatagram::Duplicate,
+        FloodDatagram::WrongLength, FloodDatagram::Duplicate,   FloodDatagram::Duplicate,
+        FloodDatagram::WrongLength,
+    };
+    constexpr int kWrongLengthCount = static_cast<int>(std::size(kFloodWrongLengths));
+    flood.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const int k = i % macs;
+        const int round = i / macs;
+        FloodDatagram datagram;
+        datagram.offsetMs = static_cast<int>(static_cast<std::int64_t>(i) * kFloodSpanMs / count);
+        datagram.kind = round == 0 ? FloodDatagram::Reply : kRounds[round % 10];
+        datagram.bytes = replies.at(k);
+        if (datagram.kind == FloodDatagram::WrongLength) {
+            datagram.bytes.resize(kFloodWrongLengths[(k + round) % kWrongLengthCount], '\0');
+        }
+        flood.append(std::move(datagram));
+    }
+    return flood;
 }
 
 DatagramOutcome HandleDatagram(SimState& state, const QByteArray& datagram,
@@ -377,6 +497,17 @@ struct Pending {
     QString fromIp;
     sockaddr_in peer;
     QByteArray bytes;
+    int flood = -1;  // the flood it belongs to; -1: journalled on its own
+};
+
+// One flood on its way: journalled once when it has all gone out.
+struct FloodProgress {
+    QString recorder;
+    QString peer;
+    int left = 0;
+    int sent = 0;
+    int failed = 0;
+    std::chrono::steady_clock::time_point start;
 };
 
 }  // namespace
@@ -452,7 +583,27 @@ void UdpServer::stop() {
 
 void UdpServer::run() {
     using Clock = std::chrono::steady_clock;
-    std::vector<Pending> pending;  // delayed answers, sent in due order
+    std::deque<Pending> pending;  // delayed answers, sent in due order
+    std::map<int, FloodProgress> floods;
+    int nextFlood = 0;
+
+    // A flood datagram is counted, not journalled; the flood's last one journals it whole.
+    const auto counted = [&](const Pending& p, bool sent) {
+        FloodProgress& flood = floods[p.flood];
+        ++(sent ? flood.sent : flood.failed);
+        if (--flood.left > 0) {
+            return;
+        }
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - flood.start);
+        journal_.note(QStringLiteral("udp: flood from recorder %1 to %2 done: %3 sent, %4 failed, "
+                                     "in %5 ms")
+                          .arg(flood.recorder, flood.peer)
+                          .arg(flood.sent)
+                          .arg(flood.failed)
+                          .arg(took.count()));
+        floods.erase(p.flood);
+    };
 
     const auto send = [&](const Pending& p) {
         in_addr from{};
@@ -473,6 +624,10 @@ void UdpServer::run() {
         in_pktinfo info{};
         info.ipi_spec_dst = from;  // answer from the device's own address
         std::memcpy(CMSG_DATA(cmsg), &info, sizeof info);
+        if (p.flood >= 0) {
+            counted(p, ::sendmsg(socket_, &msg, 0) >= 0);
+            return;
+        }
         if (::sendmsg(socket_, &msg, 0) < 0) {
             journal_.note(QStringLiteral("udp: cannot answer from %1 to %2: %3")
                               .arg(p.fromIp, EndpointText(p.peer.sin_addr, ntohs(p.peer.sin_port)),
@@ -530,10 +685,27 @@ void UdpServer::run() {
                 for (const QString& note : outcome.notes) {
                     journal_.note(QStringLiteral("udp: ") + note);
                 }
+                // A flood is counted whole before its first datagram leaves.
+                std::vector<Pending> answers;
+                std::map<QString, int> batches;  // this datagram's floods, by recorder
                 for (const DatagramReply& reply : outcome.replies) {
                     Pending p{Clock::now() + std::chrono::milliseconds(reply.delayMs), reply.fromIp,
                               peer, reply.bytes};
-                    if (reply.delayMs <= 0) {
+                    if (!reply.flood.isEmpty()) {
+                        const auto [batch, added] = batches.emplace(reply.flood, nextFlood);
+                        if (added) {
+                            floods[nextFlood++] = FloodProgress{
+                                reply.flood, EndpointText(peer.sin_addr, ntohs(peer.sin_port)),
+                                0,           0,
+                                0,           Clock::now()};
+                        }
+                        p.flood = batch->second;
+                        ++floods[p.flood].left;
+                    }
+                    answers.push_back(std::move(p));
+                }
+                for (Pending& p : answers) {
+                    if (p.due <= Clock::now()) {
                         send(p);
                     } else {
                         // Stable: equal delays keep their order.
@@ -547,7 +719,7 @@ void UdpServer::run() {
         }
         while (!pending.empty() && pending.front().due <= Clock::now()) {
             send(pending.front());
-            pending.erase(pending.begin());
+            pending.pop_front();
         }
     }
 }

@@ -20,7 +20,28 @@ struct DatagramReply {
     QString fromIp;  // the answering device's address; the reply goes back to the sender
     QByteArray bytes;
     int delayMs = 0;
+    // The recorder whose flood this belongs to; a flood is journalled as a whole, not datagram
+    // by datagram. Empty for ordinary answers.
+    QString flood;
 };
+
+// One datagram of a search flood: when it leaves (after the search) and what it holds.
+struct FloodDatagram {
+    enum Kind { Reply, Duplicate, WrongLength };
+    int offsetMs = 0;
+    QByteArray bytes;
+    Kind kind = Reply;
+};
+
+// A flood spreads over this much time.
+inline constexpr int kFloodSpanMs = 1000;
+
+// What a recorder with the floodReplies knob sends besides its own answer to one search: count
+// datagrams from count / 10 made-up recorders of its model (at least one), each of which first
+// answers properly and then repeats itself (duplicates) or answers with a wrong length, in
+// time order over kFloodSpanMs.
+QList<FloodDatagram> SearchFlood(const Recorder& recorder, int count, std::uint16_t sequence,
+                                 std::int64_t nowSeconds);
 
 struct DatagramOutcome {
     QList<DatagramReply> replies;  // duplicates included, in sending order
@@ -35,7 +56,9 @@ DatagramOutcome HandleDatagram(SimState& state, const QByteArray& datagram,
                                const QStringList& interfaceAddresses, std::int64_t nowSeconds);
 
 // A recorder's search reply: 342 bytes (long header with the recorder's clock) or 334 bytes
-// (short header), or the faulty length its faults ask for.
+// (short header), or the faulty length its faults ask for. fullLengthTexts fills the model and
+// device name fields to their end without a terminating zero, and every byte of the payload no
+// field uses with text; hostileStrings adds its set to both texts.
 QByteArray SearchReply(const Recorder& recorder, std::uint16_t sequence, std::int64_t nowSeconds);
 
 // Listens on UDP 62976 of bindAddress ("0.0.0.0" receives broadcasts to 255.255.255.255 on
