@@ -44,10 +44,11 @@ QByteArray Controls() {
 }
 
 // Quotes, substitutions, separators, redirections and globs; printf, QString::arg and the
-// language packs' placeholders.
+// language packs' placeholders. No "?": a client sends these texts back in queries, where the
+// simulator's own HTTP parser refuses a second one.
 QByteArray ShellText() {
     return "'\"; $(touch /tmp/orb-hostile-dollar) `touch /tmp/orb-hostile-tick` | "
-           "cat /etc/passwd & true && false || >/tmp/orb-hostile-out </dev/null * ? ~ ! # \\ "
+           "cat /etc/passwd & true && false || >/tmp/orb-hostile-out </dev/null * ~ ! # \\ "
            "${HOME} %s%n%x %1 %2 {0} @@";
 }
 

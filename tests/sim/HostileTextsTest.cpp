@@ -77,6 +77,10 @@ TEST(HostileSets, EachSetHoldsWhatItIsNamedFor) {
     }
     EXPECT_EQ(all.indexOf('\0'), all.size() - 10);
 
+    // Clients send these texts back in queries, where the simulator's parser takes a second
+    // "?" for a malformed request.
+    EXPECT_FALSE(all.contains('?'));
+
     EXPECT_TRUE(HostileText(QString()).isEmpty());
     EXPECT_TRUE(HostileText(QStringLiteral("nonsense")).isEmpty());
 }
