@@ -126,20 +126,32 @@ e2e_cleanup() {
 e2e_lines_at_least() { [[ $(wc -l <"$2") -ge $1 ]]; }
 
 start_display() {
-    # Xvfb picks a free display itself, so walks running side by side never meet. Only the
-    # socket file is offered: it is the one way to the display that crosses network namespaces.
-    # Without -noreset the server resets when its last client leaves (xdpyinfo below), and a
-    # client that connects during that reset is turned away.
-    : >"$E2E_WORK/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -noreset -nolisten tcp -nolisten unix-abstract \
-        3>"$E2E_WORK/display" >"$E2E_WORK/xvfb.log" 2>&1 &
-    e2e_xvfb_pid=$!
-    poll 10 e2e_lines_at_least 1 "$E2E_WORK/display" ||
-        fail "Xvfb did not start: $(cat "$E2E_WORK/xvfb.log")"
+    # A display number of its own, picked at random far above the usual ones: an Xvfb that is
+    # still closing elsewhere removes the socket of its old number, so numbers are not handed
+    # on from walk to walk. A number in use makes Xvfb exit, and the next one is tried. Only
+    # the socket file is offered: it is the one way to the display that crosses network
+    # namespaces. Without -noreset the server resets when its last client leaves (xdpyinfo
+    # below), and a client that connects during that reset is turned away.
+    local attempt number
+    for attempt in $(seq 1 20); do
+        number=$((200 + RANDOM % 800))
+        : >"$E2E_WORK/display"
+        Xvfb ":$number" -displayfd 3 -screen 0 1280x800x24 -noreset -nolisten tcp \
+            -nolisten unix-abstract 3>"$E2E_WORK/display" >"$E2E_WORK/xvfb.log" 2>&1 &
+        e2e_xvfb_pid=$!
+        poll 10 e2e_display_ready || true
+        [[ -s $E2E_WORK/display ]] && break
+        kill "$e2e_xvfb_pid" 2>/dev/null || true
+        wait "$e2e_xvfb_pid" 2>/dev/null || true
+        e2e_xvfb_pid=""
+    done
+    [[ -n $e2e_xvfb_pid ]] || fail "Xvfb did not start after $attempt tries: $(cat "$E2E_WORK/xvfb.log")"
     DISPLAY=:$(head -n 1 "$E2E_WORK/display")
     export DISPLAY
     xdpyinfo >/dev/null 2>&1 || fail "cannot reach Xvfb on $DISPLAY"
 }
+# Xvfb has written its number, or has given up.
+e2e_display_ready() { [[ -s $E2E_WORK/display ]] || ended "$e2e_xvfb_pid"; }
 
 # In the namespace: hands the simulator's variables and its own pid out, then becomes the wizard
 # with its output in the log.
