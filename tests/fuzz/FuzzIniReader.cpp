@@ -92,6 +92,9 @@ void CheckValue(const QString& value) {
     FuzzCheck(!value.contains(u'\n'));
     if (!value.isEmpty()) {
         FuzzCheck(value.front() != u' ' && value.front() != u'\t');
+    }
+    // Blanks go before the cut, as with the private-profile reader: a cut value may end in one.
+    if (!value.isEmpty() && value.size() < util::kIniMaxValueLength - 1) {
         FuzzCheck(value.back() != u' ' && value.back() != u'\t');
     }
     // Fills of plain letters: in one pass they read as the replacements made one after the

@@ -68,6 +68,17 @@ TEST(IniReader, ValueKeepsInnerEqualsAndMarkupAndIsCutAt4095) {
     EXPECT_FALSE(whole->back().isHighSurrogate());
 }
 
+TEST(IniReader, BlanksGoBeforeTheCut) {
+    // As with the private-profile reader: the value is trimmed first, then cut, so a blank
+    // that lands at the cut stays (found by fuzz_ini_reader, seed ini/cut-after-blank.ini).
+    QString value(util::kIniMaxValueLength - 1, QLatin1Char('a'));
+    value += QStringLiteral(" tail  ");
+    const auto cut = Find(QStringLiteral("[language]\nk=  ") + value, QStringLiteral("k"));
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(*cut, value.left(util::kIniMaxValueLength));
+    EXPECT_EQ(cut->back(), QLatin1Char(' '));
+}
+
 TEST(IniReader, DecodesUtf16LeUtf8AndLocalText) {
     EXPECT_EQ(DecodeIniText(Utf16Le(QStringLiteral("[language]\r\nHD1=Ää日本"))),
               QStringLiteral("[language]\r\nHD1=Ää日本"));
