@@ -35,6 +35,16 @@ std::optional<QString> Request(CommandContext& context, const QString& path) {
     return ReplyText(context.reply, size);
 }
 
+// A command whose only result is that the recorder took it: an error page is no success.
+bool Taken(CommandContext& context, const QString& path) {
+    if (!Request(context, path)) {
+        return false;
+    }
+    int status = 0;
+    context.client.StatusCode(&status);
+    return status >= 200 && status < 300;
+}
+
 QString Number(std::int32_t value) {
     return QString::number(value);
 }
@@ -158,8 +168,8 @@ std::int32_t ChangeCameraPassword(CommandContext& context, const CommandParams& 
         path = Fill(
             u"/config/avdevchangepassword?hostname={}&protocol={}&protocoltype={}"
             u"&username={}&oldpassword={}&newpassword={}",
-            {EscapeFragmentMark(params.camHost), EscapeFragmentMark(params.camProtocol),
-             EscapeFragmentMark(params.camProtocolType), Base64Encode(params.camUser), *oldPassword,
+            {EscapeQueryValue(params.camHost), EscapeQueryValue(params.camProtocol),
+             EscapeQueryValue(params.camProtocolType), Base64Encode(params.camUser), *oldPassword,
              *newPassword});
     }
     return Request(context, path) ? kCommandDone : kCommandFailed;
@@ -278,10 +288,10 @@ QString CommandPath(std::int32_t code, const CommandParams& p) {
             return Fill(
                 u"/config/addavdev?avdevid={}&avdevname={}&hostname={}&hostid={}"
                 u"&protocol={}&protocoltype={}&account={}&pass={}&brand={}&product={}",
-                {Number(p.avdevid), EscapeFragmentMark(p.avdevname), EscapeFragmentMark(p.hostname),
-                 EscapeFragmentMark(p.hostid), Number(p.protocol), Number(p.protocoltype),
-                 Base64Encode(p.account), Base64Encode(p.pass), EscapeFragmentMark(p.brand),
-                 EscapeFragmentMark(p.product)});
+                {Number(p.avdevid), EscapeQueryValue(p.avdevname), EscapeQueryValue(p.hostname),
+                 EscapeQueryValue(p.hostid), Number(p.protocol), Number(p.protocoltype),
+                 Base64Encode(p.account), Base64Encode(p.pass), EscapeQueryValue(p.brand),
+                 EscapeQueryValue(p.product)});
         case CMD_DELETE_CAMERA:
             return Fill(u"/config/delavdev?avdevid={}", {Number(p.avdevid)});
         case CMD_SET_NUBRA_REG_STATUS:
@@ -300,9 +310,9 @@ QString CommandPath(std::int32_t code, const CommandParams& p) {
             return Fill(
                 u"/config/avdevdetect?hostname={}&account={}&pass={}&brand={}&protocol={}"
                 u"&product={}",
-                {EscapeFragmentMark(p.camHost), Base64Encode(p.camUser),
-                 Base64Encode(p.camPassword), EscapeFragmentMark(p.camBrand),
-                 EscapeFragmentMark(p.camProtocol), EscapeFragmentMark(p.camProduct)});
+                {EscapeQueryValue(p.camHost), Base64Encode(p.camUser), Base64Encode(p.camPassword),
+                 EscapeQueryValue(p.camBrand), EscapeQueryValue(p.camProtocol),
+                 EscapeQueryValue(p.camProduct)});
         default:
             return {};
     }
@@ -380,7 +390,7 @@ std::int32_t RunCatalogueCommand(std::int32_t code, const CommandParams& params,
         case CMD_DELETE_CAMERA:
         case CMD_SET_NUBRA_REG_INFO:
         case CMD_DETECT_CAMERA:
-            return Request(context, CommandPath(code, params)) ? kCommandDone : kCommandFailed;
+            return Taken(context, CommandPath(code, params)) ? kCommandDone : kCommandFailed;
         case CMD_FORMAT_POLL:
             return FormatPoll(context);
         case CMD_SET_NUBRA_REG_STATUS:

@@ -58,8 +58,3 @@ QByteArray WireTarget(const QString& pathAndQuery) {
     return Escaped(pathAndQuery,
                    [](unsigned char byte) { return byte != ' ' && !IsControlOrHigh(byte); });
 }
-
-QString EscapeFragmentMark(const QString& value) {
-    QString escaped = value;
-    return escaped.replace(QLatin1Char('#'), QStringLiteral("%23"));
-}

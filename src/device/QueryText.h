@@ -3,15 +3,12 @@
 #include <QByteArray>
 #include <QString>
 
-// A free-text value (an e-mail address, a password) for a recorder query: "%", "&", "#", "+",
-// blanks, control characters and every byte of a non-ASCII letter are percent-escaped (UTF-8),
-// so the value can neither end its field nor change on the way.
+// A value for a recorder query: a free text (an e-mail address, a password) or a camera's text
+// as the recorder listed it (brand, model, host, protocol), which the wizard passes on but never
+// trusts. "%", "&", "#", "+", blanks, control characters and every byte of a non-ASCII letter are
+// percent-escaped (UTF-8), so the value can neither end its field, add one, nor change on the
+// way.
 QString EscapeQueryValue(const QString& value);
-
-// A camera's text as the recorder lists it (brand, model, host, protocol) for a request target:
-// only "#" is escaped, which would cut the rest of the request off as a fragment; everything
-// else goes as the recorder sent it.
-QString EscapeFragmentMark(const QString& value);
 
 // A value for an application/x-www-form-urlencoded body (UTF-8): everything but the unreserved
 // characters A-Z a-z 0-9 "-" "." "_" "~" is percent-escaped, the blank included (as %20).

@@ -26,6 +26,7 @@
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
 #include "shell/OverlayKinds.h"
+#include "util/DisplayText.h"
 
 namespace {
 
@@ -242,8 +243,8 @@ void CCameraSearchDlg::showRows() {
     std::vector<controls::CCamListCtrl::Row> rows;
     for (const CameraSelection::Row& row : selection_.rows()) {
         const CameraEntry* entry = firstEntry(row.cameraIp);
-        rows.push_back({entry != nullptr ? entry->model : QString(), row.cameraIp, row.ticked,
-                        row.passwordKnown});
+        rows.push_back({entry != nullptr ? DisplayText(entry->model) : QString(), row.cameraIp,
+                        row.ticked, row.passwordKnown});
     }
     list_->setRows(std::move(rows));
     list_->setGreyed(selection_.full());
@@ -289,7 +290,7 @@ void CCameraSearchDlg::askPassword(int row, const CameraEntry& camera, bool crea
     // A fresh one for every page: a check still running for an earlier page answers there.
     exchange_ = std::make_shared<CameraPasswordExchange>();
     exchange_->setPassword(camera.password);
-    const CameraPasswordRequest request{this, windowId(), camera.model, exchange_};
+    const CameraPasswordRequest request{this, windowId(), DisplayText(camera.model), exchange_};
     QPointer<CCameraSearchDlg> self(this);
     const int result = create ? CCameraPwd2Page::Run(request) : CCameraPwdPage::Run(request);
     qCDebug(lcFlow, "camera password page closed: %d", result);
@@ -438,7 +439,8 @@ void CCameraSearchDlg::onNext() {
         if (all[i]->selected == 1 &&
             std::find(added.begin(), added.end(), static_cast<int>(i)) == added.end()) {
             all[i]->selected = 0;
-            notAdded_.append(QStringLiteral("%1 (%2)").arg(all[i]->model, all[i]->cameraIp));
+            notAdded_.append(
+                QStringLiteral("%1 (%2)").arg(DisplayText(all[i]->model), all[i]->cameraIp));
         }
     }
     host().session().setCloudEmail(read.email);

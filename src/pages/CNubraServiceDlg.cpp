@@ -24,6 +24,7 @@
 #include "shell/FlowTrace.h"
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
+#include "util/DisplayText.h"
 
 namespace {
 
@@ -436,7 +437,11 @@ void CNubraServiceDlg::attempt(NubraForm::Step step) {
     backButton()->setLatched(false);
     updateNext();
 
-    const cloudstep::Outcome result = outcome_->get();
+    cloudstep::Outcome result = outcome_->get();
+    if (task_.busy()) {
+        // The wait gave up on a worker that still runs: until it ends this attempt failed.
+        result = {.networkFailed = true, .account = result.account};
+    }
     if (result.linked) {
         qCDebug(lcFlow, "cloud linked");
         // The account the worker linked, which is not the one typed since when an earlier
@@ -449,7 +454,7 @@ void CNubraServiceDlg::attempt(NubraForm::Step step) {
     }
     qCDebug(lcFlow, "cloud attempt failed: %s",
             result.networkFailed ? "network" : qUtf8Printable(result.errorText));
-    apply(form_.attemptFailed(result.errorText));
+    apply(form_.attemptFailed(DisplayText(result.errorText)));
     if (result.networkFailed) {
         showNetworkError();
     }

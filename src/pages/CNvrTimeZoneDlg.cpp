@@ -18,6 +18,7 @@
 #include "shell/FlowTrace.h"
 #include "shell/LanguagePack.h"
 #include "shell/Messages.h"
+#include "util/DisplayText.h"
 
 namespace {
 
@@ -126,6 +127,13 @@ void CNvrTimeZoneDlg::startFetch() {
         return;
     }
     waiting_ = false;
+    if (fetchTask_.busy()) {
+        // The wait gave up on a recorder that never finished answering: a failed read like any
+        // other. The job is ended and its late answer goes to a result nobody reads.
+        fetchTask_.release();
+        fetch_ = std::make_shared<TaskResult<Fetch>>();
+        fetch_->set({.outcome = Fetch::Outcome::ListFailed});
+    }
     takeFetch();
     if (noticePending_) {
         showNetworkNotice();
@@ -141,6 +149,7 @@ CNvrTimeZoneDlg::Fetch CNvrTimeZoneDlg::FetchZones(PageTask::Control& control,
         fetch.outcome = Fetch::Outcome::NoConnection;
         return fetch;
     }
+    const auto abortOnStop = control.onStop([&http] { http.Abort(); });
     QByteArray body;
     int status = 0;
     // An error page is no list, but a refusal is answered with the built-in one.
@@ -171,7 +180,7 @@ void CNvrTimeZoneDlg::takeFetch() {
     ++fetchesTaken_;
     if (fetch.outcome == Fetch::Outcome::Listed || fetch.outcome == Fetch::Outcome::ZoneFailed) {
         zoneNames_ = fetch.names;
-        field_->setItems(zoneNames_);
+        field_->setItems(DisplayTexts(zoneNames_));
     }
     if (fetch.outcome != Fetch::Outcome::Listed) {
         // Without the recorder's current zone nothing may be written: only Back leads on.
@@ -227,6 +236,11 @@ void CNvrTimeZoneDlg::onNext() {
         return;
     }
     waiting_ = false;
+    if (applyTask_.busy()) {
+        applyTask_.release();
+        apply_ = std::make_shared<TaskResult<Apply>>();
+        apply_->set(Apply::NoAnswer);
+    }
     takeApply();
     if (leavePending_) {
         leavePending_ = false;
@@ -245,6 +259,7 @@ CNvrTimeZoneDlg::Apply CNvrTimeZoneDlg::ApplyZone(PageTask::Control& control,
     if (!http.Open(target.ip, target.user, target.password, kTimeoutMs, 0, target.port)) {
         return Apply::NoConnection;
     }
+    const auto abortOnStop = control.onStop([&http] { http.Abort(); });
     QByteArray body;
     int status = 0;
     if (!control.running() ||

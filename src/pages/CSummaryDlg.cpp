@@ -17,6 +17,7 @@
 #include "shell/Messages.h"
 #include "shell/RecorderAccount.h"
 #include "shell/ShortcutPlan.h"
+#include "util/DisplayText.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ CSummaryDlg::CSummaryDlg(CInterDialog& host)
     for (int i = 0; i < count; ++i) {
         const CameraEntry* camera = session.cameraAt(i);
         if (camera != nullptr && camera->selected == 1) {
-            cameras_ << camera->model;
+            cameras_ << DisplayText(camera->model);
         }
     }
 

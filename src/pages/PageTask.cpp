@@ -20,10 +20,29 @@ void PageTask::Control::post(std::function<void()> call) const {
     platform::PostCall(page_, std::move(call));
 }
 
+PageTask::Control::StopHook PageTask::Control::onStop(std::function<void()> abort) {
+    std::lock_guard lock(mutex_);
+    if (run_.load() == 0) {
+        abort();
+    } else {
+        abort_ = std::move(abort);
+    }
+    return StopHook(*this);
+}
+
+PageTask::Control::StopHook::~StopHook() {
+    std::lock_guard lock(control_.mutex_);
+    control_.abort_ = nullptr;
+}
+
 void PageTask::Control::requestStop() {
     {
+        // Under the lock, so the hook's guard cannot end (and its client go) meanwhile.
         std::lock_guard lock(mutex_);
         run_.store(0);
+        if (abort_) {
+            std::exchange(abort_, nullptr)();
+        }
     }
     wake_.notify_all();
 }

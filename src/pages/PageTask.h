@@ -26,6 +26,22 @@ public:
     // that went away never reaches freed memory, and never clears the busy word of a newer job.
     class Control final {
     public:
+        // While the returned guard lives, a stop request also calls `abort` (on the stopping
+        // thread), so a job blocked in a read that may never end is freed at once. Called at
+        // once when the stop came first.
+        class StopHook final {
+        public:
+            ~StopHook();
+            StopHook(const StopHook&) = delete;
+            StopHook& operator=(const StopHook&) = delete;
+
+        private:
+            friend class Control;
+            explicit StopHook(Control& control) : control_(control) {}
+            Control& control_;
+        };
+        [[nodiscard]] StopHook onStop(std::function<void()> abort);
+
         bool running() const { return run_.load() != 0; }
         // Sleeps up to `duration`, waking at once when the page stops the job. False when the
         // job has been asked to stop.
@@ -44,6 +60,7 @@ public:
         std::atomic<std::int32_t> busy_{0};
         std::mutex mutex_;
         std::condition_variable wake_;
+        std::function<void()> abort_;  // guarded by mutex_
     };
     using Body = std::function<void(Control& control)>;
 

@@ -151,7 +151,7 @@ zone_list_or_back() {
     $restore
     if ! grep -q "time zone list: [0-9]* names" "$wizard_log"; then
         grep -q "time zone list: failed" "$wizard_log" ||
-            echo "  page 9: no list and no notice once the overlay gave up; Back" >&2
+            fail "page 9: no list, and no notice once the overlay gave up"
         wait_settled 60
         then_trace "page 8 shown: CNvrPwdDlg" 30 back
         verify 1 2

@@ -351,7 +351,8 @@ TEST(CloudStep, AWorkerTheOverlayGaveUpOnIsWaitedForByTheNextAttempt) {
     ASSERT_NE(page, nullptr);
     page->setWaitTicks(3);
     FillForm(*page, kKnownEmail, kKnownPassword);
-    EXPECT_EQ(NextThroughErrorPage(*page), "");
+    // A wait that gave up is a failed attempt as the person sees it.
+    EXPECT_EQ(NextThroughErrorPage(*page), "Check Network Failed!");
     EXPECT_EQ(fixture.host->currentPageId(), 12);
     EXPECT_TRUE(page->attemptRunning());
     EXPECT_FALSE(page->signInLabel()->isVisible());
@@ -374,7 +375,7 @@ TEST(CloudStep, LeavingDuringAnAttemptStopsTheWorker) {
     ASSERT_NE(page, nullptr);
     page->setWaitTicks(1);
     FillForm(*page, kKnownEmail, kKnownPassword);
-    EXPECT_EQ(NextThroughErrorPage(*page), "");
+    EXPECT_EQ(NextThroughErrorPage(*page), "Check Network Failed!");
     ASSERT_TRUE(page->attemptRunning());
     fixture.post(msg::kNavigate, msg::kBack);
     EXPECT_EQ(fixture.host->currentPageId(), 11);

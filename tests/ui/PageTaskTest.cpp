@@ -2,6 +2,8 @@
 #include <QThread>
 #include <QWidget>
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "../unit/TestSupport.h"
@@ -150,4 +152,73 @@ TEST(PageTask, ReleaseLetsTheJobEndByItselfWhileThePageGoesOn) {
     EXPECT_TRUE(sawStop->load());
     QCoreApplication::processEvents();
     EXPECT_FALSE(late.load()) << "what it posts after its page went is dropped";
+}
+
+TEST(PageTask, AStopRunsTheHookOfABlockedJobOnceAndNeverAfterItsGuard) {
+    Page page;
+    PageTask task(page.windowId(), 20s);
+    auto blocked = std::make_shared<Gate>();
+    std::atomic<int> aborts{0};
+    std::atomic<bool> hooked{false};
+    ASSERT_TRUE(task.start([&, blocked](PageTask::Control& control) {
+        // A read that only the hook ends, as an HTTP client's abort ends one.
+        const auto hook = control.onStop([&, blocked] {
+            ++aborts;
+            blocked->release();
+        });
+        hooked = true;
+        blocked->wait();
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return hooked.load(); }));
+    EXPECT_TRUE(task.stop()) << "the hook freed the job, so the stop did not run out";
+    task.requestStop();
+    EXPECT_EQ(aborts.load(), 1);
+
+    // After its guard is gone the hook is never called; a stop before the hook calls it at once.
+    std::atomic<int> late{0};
+    std::atomic<int> early{0};
+    Gate unhooked;
+    ASSERT_TRUE(task.start([&](PageTask::Control& control) {
+        {
+            const auto hook = control.onStop([&] { ++late; });
+        }
+        unhooked.release();
+        while (control.running()) {
+            control.pause(10ms);
+        }
+        const auto hook = control.onStop([&] { ++early; });
+    }));
+    unhooked.wait();
+    EXPECT_TRUE(task.stop());
+    EXPECT_EQ(late.load(), 0);
+    EXPECT_EQ(early.load(), 1);
+}
+
+TEST(PageTask, AHookEndsWhileAStopComesFromAnotherThread) {
+    // The guard may end on the job's thread just as the page stops the job: the hook then runs
+    // either completely before the guard ends or not at all.
+    Page page;
+    for (int round = 0; round < 200; ++round) {
+        PageTask task(page.windowId(), 20s);
+        auto alive = std::make_shared<std::atomic<bool>>(false);
+        auto misuse = std::make_shared<std::atomic<bool>>(false);
+        Gate hooked;
+        ASSERT_TRUE(task.start([&, alive, misuse](PageTask::Control& control) {
+            {
+                alive->store(true);
+                const auto hook = control.onStop([alive, misuse] {
+                    if (!alive->load()) {
+                        misuse->store(true);
+                    }
+                });
+                hooked.release();
+                std::this_thread::yield();
+            }
+            alive->store(false);
+        }));
+        hooked.wait();
+        task.requestStop();
+        EXPECT_TRUE(task.stop());
+        ASSERT_FALSE(misuse->load()) << "round " << round;
+    }
 }

@@ -100,6 +100,14 @@ public:
         return found;
     }
     int count(const QString& target) const { return static_cast<int>(targets().count(target)); }
+    // How many of the journal's notes contain `part`.
+    int notes(const QString& part) const {
+        int found = 0;
+        for (const QJsonObject& entry : journal_.entries()) {
+            found += entry.value(QStringLiteral("text")).toString().contains(part) ? 1 : 0;
+        }
+        return found;
+    }
     // The journal line of a request is written once it has been answered: waits for `size`.
     QStringList targets(int size) const {
         WaitUntil([&] { return targets().size() >= size; });

@@ -247,6 +247,49 @@ TEST_F(TimeZoneStep, AnUnreachableRecorderIsANoticeToo) {
     EXPECT_TRUE(zones->zoneNames().isEmpty());
 }
 
+TEST_F(TimeZoneStep, AListTrickledPastTheWaitIsANoticeAndLeavesOnlyBack) {
+    SimRecorder recorder([](sim::Recorder& r) { r.faults.bodyMode = QStringLiteral("trickle"); });
+    ASSERT_TRUE(recorder.choose(*host));
+    post(msg::kNavigate, msg::kNext, 9 - host->currentPageId() - 1);
+    CNvrTimeZoneDlg* zones = page();
+    ASSERT_NE(zones, nullptr);
+    // The overlay's own limit ends the wait; the list would take hours.
+    ASSERT_TRUE(WaitUntil([&] { return zones->fetchesTaken() == 1 && settled(); }, 60000));
+    EXPECT_EQ(noticeText, shell::LookupText(u"Check Network Failed!", u"Check Network Failed!"));
+    EXPECT_FALSE(zones->nextButton()->isEnabled());
+    EXPECT_EQ(zones->selectedZone(), -1);
+    EXPECT_TRUE(zones->zoneNames().isEmpty());
+    EXPECT_FALSE(zones->busy()) << "the read was ended with the wait";
+    noticeText.clear();
+    zones->backButton()->click();
+    ASSERT_TRUE(WaitUntil([&] { return host->currentPageId() == 8; }));
+    EXPECT_TRUE(noticeText.isEmpty()) << "the abandoned read never reported again";
+}
+
+TEST(TimeZoneJobs, AStopEndsReadsThatTrickle) {
+    SimRecorder recorder([](sim::Recorder& r) { r.faults.bodyMode = QStringLiteral("trickle"); });
+    const RecorderHttpTarget target{QStringLiteral("127.0.0.1"), recorder.port(),
+                                    QStringLiteral("admin"),
+                                    QString::fromLatin1(SimRecorder::kPassword)};
+    platform::MessageWindow<QWidget> page;
+    // Far shorter than either trickled body (a dozen bytes at least, at one a second), and far
+    // longer than ending a read takes.
+    PageTask task(page.windowId(), std::chrono::seconds(5));
+    ASSERT_TRUE(task.start(
+        [target](PageTask::Control& control) { CNvrTimeZoneDlg::FetchZones(control, target, 4); }));
+    // A trickled answer is journalled as its body starts, since it may never end.
+    const auto trickling = [&recorder](const QString& asked) {
+        const QString note = QStringLiteral(" answers %1,").arg(asked);
+        return WaitUntil([&] { return recorder.notes(note) == 1; });
+    };
+    ASSERT_TRUE(trickling(kList));
+    EXPECT_TRUE(task.stop());
+    ASSERT_TRUE(task.start(
+        [target](PageTask::Control& control) { CNvrTimeZoneDlg::ApplyZone(control, target, 12); }));
+    ASSERT_TRUE(trickling(SetZone(12)));
+    EXPECT_TRUE(task.stop());
+}
+
 TEST_F(TimeZoneStep, NextTwiceQuicklyWritesOnce) {
     SimRecorder recorder;
     CNvrTimeZoneDlg* zones = open(recorder);

@@ -63,8 +63,28 @@ TEST(CommandPath, ValuesAreFilledInOnePass) {
     p.brand = "B";
     p.product = "P";
     const QString path = CommandPath(CMD_ADD_CAMERA, p);
-    EXPECT_TRUE(path.contains("&avdevname={}%1%2&hostname=10.0.0.1&")) << path.toStdString();
+    EXPECT_TRUE(path.contains("&avdevname={}%251%252&hostname=10.0.0.1&")) << path.toStdString();
     EXPECT_TRUE(path.endsWith("&brand=B&product=P"));
+}
+
+TEST(CommandPath, ACamerasTextsCanNeitherEndTheirFieldNorAddOne) {
+    // What a hostile camera reports is passed on as one value each; the recorder decodes it back.
+    CommandParams p;
+    p.avdevname = "OC&pass=x";
+    p.hostname = "10.0.0.1";
+    p.brand = "Orbis#frag";
+    p.product = "50% +1 \xE2\x80\xAE\n";
+    p.camHost = "10.0.0.1&account=eA==";
+    p.camBrand = p.brand;
+    p.camProtocol = "cgi?x=1";
+    p.camProduct = QString::fromUtf8("Mod\u00e8le\r\nX-Injected: 1");
+    EXPECT_EQ(CommandPath(CMD_ADD_CAMERA, p),
+              "/config/addavdev?avdevid=0&avdevname=OC%26pass=x&hostname=10.0.0.1&hostid="
+              "&protocol=1&protocoltype=0&account=&pass=&brand=Orbis%23frag"
+              "&product=50%25%20%2B1%20%E2%80%AE%0A");
+    EXPECT_EQ(CommandPath(CMD_DETECT_CAMERA, p),
+              "/config/avdevdetect?hostname=10.0.0.1%26account=eA==&account=&pass="
+              "&brand=Orbis%23frag&protocol=cgi?x=1&product=Mod%C3%A8le%0D%0AX-Injected:%201");
 }
 
 TEST(CommandPath, FreeTextOfTheAccountIsEscaped) {
@@ -179,7 +199,7 @@ TEST(CommandPath, AHashInACameraTextIsSentNotCutOff) {
     p.camProduct = "OC#420";
     const QString detect = CommandPath(CMD_DETECT_CAMERA, p);
     EXPECT_FALSE(detect.contains('#')) << detect.toStdString();
-    EXPECT_TRUE(detect.endsWith("&brand=Acme %231&protocol=cgi&product=OC%23420"))
+    EXPECT_TRUE(detect.endsWith("&brand=Acme%20%231&protocol=cgi&product=OC%23420"))
         << detect.toStdString();
     EXPECT_TRUE(WireTarget(detect).endsWith("&brand=Acme%20%231&protocol=cgi&product=OC%23420"));
 
@@ -189,8 +209,8 @@ TEST(CommandPath, AHashInACameraTextIsSentNotCutOff) {
     p.brand = "Acme #1";
     p.product = "OC#420";
     const QString add = CommandPath(CMD_ADD_CAMERA, p);
-    EXPECT_TRUE(add.contains("&avdevname=Yard %232&hostname=10.77.0.22&")) << add.toStdString();
-    EXPECT_TRUE(add.endsWith("&brand=Acme %231&product=OC%23420")) << add.toStdString();
+    EXPECT_TRUE(add.contains("&avdevname=Yard%20%232&hostname=10.77.0.22&")) << add.toStdString();
+    EXPECT_TRUE(add.endsWith("&brand=Acme%20%231&product=OC%23420")) << add.toStdString();
 }
 
 TEST(CommandReplies, TextStopsAtTheFirstNulAndTheBuffersEnd) {

@@ -123,8 +123,22 @@ TEST_F(WorkerHttpTest, RefusalsAndMissingAnswersFailTheCommand) {
         EXPECT_EQ(WaitSettled(worker_), kCommandFailed) << status;
         EXPECT_EQ(worker_.GetReplyText(), "-1");
     }
-    // 404 and 500 are answers: a command without data succeeds on them.
-    Serve([](const LoopbackRequest&) { return LoopbackResponse::Text(500, "Oops", ""); });
+    // A command without data succeeds only on an answer that says so: an error page is no
+    // "taken", and a camera password the recorder answered 400 to is no accepted one.
+    for (const int status : {400, 404, 500}) {
+        Serve([status](const LoopbackRequest&) {
+            return LoopbackResponse::Text(status, "Error", "result=ok\r\n");
+        });
+        ASSERT_TRUE(worker_.StartFormatDisk(kHost, port(), "admin", "", 0, 1, 1));
+        EXPECT_EQ(WaitSettled(worker_), kCommandFailed) << status;
+        ASSERT_TRUE(worker_.StartDetectCamera(kHost, port(), "admin", "", "10.0.0.7", "admin",
+                                              "guess", "cgi", "Orbis", "OC-420"));
+        EXPECT_EQ(WaitSettled(worker_), kCommandFailed) << status;
+        ASSERT_TRUE(worker_.StartAddCamera(kHost, port(), "admin", "", 1, "OC-420", "10.0.0.7", "",
+                                           1, "admin", "pw", "Orbis", "OC-420"));
+        EXPECT_EQ(WaitSettled(worker_), kCommandFailed) << status;
+    }
+    Serve([](const LoopbackRequest&) { return LoopbackResponse::Text(204, "No Content", ""); });
     ASSERT_TRUE(worker_.StartFormatDisk(kHost, port(), "admin", "", 0, 1, 1));
     EXPECT_EQ(WaitSettled(worker_), kCommandDone);
     EXPECT_EQ(server_.Requests().back().target,
