@@ -67,7 +67,9 @@ CSummaryDlg::CSummaryDlg(CInterDialog& host)
     // Made in the order the keyboard visits them; the strip lies over the panel.
     table_ = new controls::CSummaryTable(this);
     table_->setObjectName(QStringLiteral("id%1").arg(kTableId));
-    table_->setAccount(adminPassword_, cloudEmail_, cloudPassword_);
+    // The cloud account may be what the recorder had on record: drawn clean like any outside
+    // text.
+    table_->setAccount(adminPassword_, DisplayText(cloudEmail_), DisplayText(cloudPassword_));
     goToNvr_ = MakeButton(this, kGoToNvrId, kGoToNvrRect);
     connect(goToNvr_, &QAbstractButton::clicked, this, [this] { onGoToNvr(); });
     finish_ = MakeButton(this, kFinishId, kFinishRect);
