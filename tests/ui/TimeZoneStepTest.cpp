@@ -264,6 +264,8 @@ TEST_F(TimeZoneStep, AListTrickledPastTheWaitIsANoticeAndLeavesOnlyBack) {
     zones->backButton()->click();
     ASSERT_TRUE(WaitUntil([&] { return host->currentPageId() == 8; }));
     EXPECT_TRUE(noticeText.isEmpty()) << "the abandoned read never reported again";
+    // Back started the login probe; it ends before the test does.
+    EXPECT_TRUE(WaitUntil([&] { return host->loginProbe().words().busy.load() == 0; }));
 }
 
 TEST(TimeZoneJobs, AStopEndsReadsThatTrickle) {
