@@ -202,7 +202,8 @@ TEST_F(TimeZoneStep, ABadRequestKeepsThePageAndAnotherZoneGoesThrough) {
     pick(*zones, 119);
     next(*zones);
     EXPECT_EQ(host->currentPageId(), 10);
-    EXPECT_EQ(recorder.targets(6).mid(4), QStringList({SetZone(120), kRecord}));
+    // The drive step's storage worker may have asked already: only the write and the recording.
+    EXPECT_EQ(recorder.targets(6).mid(4, 2), QStringList({SetZone(120), kRecord}));
     EXPECT_EQ(recorder.read<int>([](const sim::Recorder& r) { return r.currentZone; }), 120);
     // Leaving forward started the storage worker for the drive step.
     EXPECT_TRUE(host->storageWorker().running());
