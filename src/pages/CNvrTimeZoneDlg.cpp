@@ -52,6 +52,19 @@ bool Succeeded(int status) {
     return status >= 200 && status < 300;
 }
 
+// After a wait that gave up on a job still running (a recorder that never finishes answering):
+// the job is ended and the page reads `failed` from a fresh result, so the job's late answer
+// goes to one nobody reads.
+template <typename T>
+void FailIfStillRunning(PageTask& task, std::shared_ptr<TaskResult<T>>& result, T failed) {
+    if (!task.busy()) {
+        return;
+    }
+    task.release();
+    result = std::make_shared<TaskResult<T>>();
+    result->set(std::move(failed));
+}
+
 }  // namespace
 
 CNvrTimeZoneDlg::CNvrTimeZoneDlg(CInterDialog& host)
@@ -127,13 +140,7 @@ void CNvrTimeZoneDlg::startFetch() {
         return;
     }
     waiting_ = false;
-    if (fetchTask_.busy()) {
-        // The wait gave up on a recorder that never finished answering: a failed read like any
-        // other. The job is ended and its late answer goes to a result nobody reads.
-        fetchTask_.release();
-        fetch_ = std::make_shared<TaskResult<Fetch>>();
-        fetch_->set({.outcome = Fetch::Outcome::ListFailed});
-    }
+    FailIfStillRunning(fetchTask_, fetch_, Fetch{.outcome = Fetch::Outcome::ListFailed});
     takeFetch();
     if (noticePending_) {
         showNetworkNotice();
@@ -236,11 +243,7 @@ void CNvrTimeZoneDlg::onNext() {
         return;
     }
     waiting_ = false;
-    if (applyTask_.busy()) {
-        applyTask_.release();
-        apply_ = std::make_shared<TaskResult<Apply>>();
-        apply_->set(Apply::NoAnswer);
-    }
+    FailIfStillRunning(applyTask_, apply_, Apply::NoAnswer);
     takeApply();
     if (leavePending_) {
         leavePending_ = false;
