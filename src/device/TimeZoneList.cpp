@@ -200,6 +200,10 @@ QStringList ParseList(const QByteArray& body) {
         text = BuiltInListText();
     }
     text = DecodeEntities(std::move(text)).mid(kPrefixLength);
+    // A cut through a character beyond the 16-bit range would leave half of it as a name.
+    if (!text.isEmpty() && text.front().isLowSurrogate()) {
+        text.remove(0, 1);
+    }
     QStringList names = text.split(u';', Qt::SkipEmptyParts);
     if (names.size() > kMaxZones) {
         names.resize(kMaxZones);

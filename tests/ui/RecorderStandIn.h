@@ -123,8 +123,10 @@ private:
                 reply[0] = reply[1] = 0xFD;
                 reply[4] = static_cast<std::uint8_t>(opcode_);
                 reply[16] = static_cast<std::uint8_t>(status_.load());
-                worker_->HandleUdpReply(reply);
+                // Counted before it is handed over: the waiting side may read the count as
+                // soon as the worker has the reply.
                 ++answered_;
+                worker_->HandleUdpReply(reply);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }

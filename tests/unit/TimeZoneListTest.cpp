@@ -55,6 +55,10 @@ TEST(TimeZoneList, NamesAreUtf8AndThePrefixIsCutByLength) {
     // Whatever the first 13 characters are, they are the prefix.
     EXPECT_EQ(zones::ParseList("XXXXXXXXXXXXXA;B"), QStringList({"A", "B"}));
     EXPECT_TRUE(zones::ParseList("short").isEmpty());
+    // A cut through a character outside the 16-bit range drops the half after it.
+    EXPECT_EQ(zones::ParseList(QStringLiteral("XXXXXXXXXXXX\U0001F600A;B").toUtf8()),
+              QStringList({"A", "B"}));
+    EXPECT_EQ(zones::ParseList(QStringLiteral("XXXXXXXXXXXX\U0001F600").toUtf8()), QStringList());
 }
 
 TEST(TimeZoneList, NamesBeyondTheSlotsAreIgnored) {
