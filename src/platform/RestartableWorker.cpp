@@ -13,14 +13,14 @@ bool RestartableWorker::start(
     return thread_.start([run, body = std::move(body)] { body(run); });
 }
 
-bool RestartableWorker::stop() {
+bool RestartableWorker::stop(std::chrono::milliseconds wait) {
     if (run_) {
         run_->store(0);
     }
     if (!thread_.exists()) {
         return true;
     }
-    return thread_.stop(stopWait_);
+    return thread_.stop(wait);
 }
 
 }  // namespace platform

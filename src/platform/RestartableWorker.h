@@ -29,7 +29,9 @@ public:
                const std::function<void(const std::shared_ptr<RunFlag>&)>& beforeStart = {});
 
     // Clears the run flag and waits for the job, at most the stop wait. True when it ended.
-    bool stop();
+    bool stop() { return stop(stopWait_); }
+    // The same with a wait of the caller's choosing; a job that overstays it is abandoned.
+    bool stop(std::chrono::milliseconds wait);
 
     // Lets a running job go without waiting (its flag stays as it is).
     void abandon() { thread_.abandon(); }

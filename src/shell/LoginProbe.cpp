@@ -9,11 +9,10 @@
 LoginProbe::LoginProbe(std::chrono::milliseconds stopWait) : worker_(stopWait) {}
 
 LoginProbe::~LoginProbe() {
-    // The host does not wait for a running probe; it keeps its own words alive.
-    if (auto run = worker_.runFlag()) {
-        run->store(0);
-    }
-    worker_.abandon();
+    // A cleared flag ends a probe within one poll. Waiting that long keeps it from running on
+    // into the process's exit, where the worker and the window registry it touches are being
+    // torn down; a probe that overstays is let go, and keeps its own words alive.
+    worker_.stop(kExitWait);
 }
 
 LoginProbe::Sender LoginProbe::DatagramSender(std::shared_ptr<const DeviceSearch> search,

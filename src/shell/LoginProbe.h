@@ -42,10 +42,12 @@ public:
 
     static constexpr std::chrono::milliseconds kPollInterval{50};
     static constexpr int kPolls = 128;
+    // How long the host's end waits for a probe it has stopped.
+    static constexpr std::chrono::milliseconds kExitWait{4 * kPollInterval};
 
     // The real check: "admin" with an empty password as a datagram through `worker`, on the
     // interface where `search` saw the recorder. The probe thread shares both, so they outlive
-    // a host that does not wait for it.
+    // a host that lets it go.
     static Sender DatagramSender(std::shared_ptr<const DeviceSearch> search,
                                  std::shared_ptr<DeviceCommandWorker> worker);
 

@@ -166,6 +166,39 @@ TEST(LoginProbe, AnAbandonedProbeNeverOverwritesTheNewVerdict) {
     EXPECT_EQ(probe.words().locked.load(), 1);
 }
 
+TEST(LoginProbe, TheHostsEndStopsAProbeThatHeedsItsFlagAndLetsAStubbornOneGo) {
+    // One that heeds its flag has ended, verdict and all, when the host is gone: nothing of it
+    // runs on into the process's exit.
+    ScriptedSender heeding;
+    std::shared_ptr<const LoginProbeWords> words;
+    {
+        LoginProbe probe;
+        probe.setSender(heeding.sender());
+        probe.start({QStringLiteral("10.1.1.1"), QStringLiteral("00:00:00:00:00:01")});
+        ASSERT_TRUE(heeding.waitForCalls(1));
+        words = probe.sharedWords();
+    }
+    EXPECT_EQ(words->busy.load(), 0);
+    EXPECT_EQ(words->open.load(), 0);
+    EXPECT_EQ(words->locked.load(), 1);
+
+    // One that never looks at its flag does not hold the host's end up; it ends later on its
+    // own words.
+    ScriptedSender stubborn;
+    stubborn.ignoreStop();
+    {
+        LoginProbe probe;
+        probe.setSender(stubborn.sender());
+        probe.start({QStringLiteral("10.1.1.2"), QStringLiteral("00:00:00:00:00:02")});
+        ASSERT_TRUE(stubborn.waitForCalls(1));
+        words = probe.sharedWords();
+    }
+    EXPECT_EQ(words->busy.load(), 1);
+    stubborn.release(ProbeOutcome::Accepted);
+    EXPECT_TRUE(WaitUntil([&] { return words->busy.load() == 0; }));
+    EXPECT_EQ(words->open.load(), 0) << "a stopped probe leaves the verdict as it started";
+}
+
 namespace {
 
 // A search that saw one recorder at 10.77.0.10 through a loopback interface, and a worker whose
