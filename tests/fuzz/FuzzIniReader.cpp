@@ -18,14 +18,17 @@ namespace {
 
 constexpr qsizetype kMaxLookups = 12;
 
-QString Trimmed(QString s) {
-    while (!s.isEmpty() && (s.front() == u' ' || s.front() == u'\t')) {
-        s.remove(0, 1);
+QString Trimmed(const QString& s) {
+    const auto blank = [&s](qsizetype i) { return s[i] == u' ' || s[i] == u'\t'; };
+    qsizetype first = 0;
+    qsizetype end = s.size();
+    while (first < end && blank(first)) {
+        ++first;
     }
-    while (!s.isEmpty() && (s.back() == u' ' || s.back() == u'\t')) {
-        s.chop(1);
+    while (end > first && blank(end - 1)) {
+        --end;
     }
-    return s;
+    return s.mid(first, end - first);
 }
 
 // The private-profile rules written out line by line.
