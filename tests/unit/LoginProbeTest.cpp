@@ -167,17 +167,19 @@ TEST(LoginProbe, AnAbandonedProbeNeverOverwritesTheNewVerdict) {
 }
 
 TEST(LoginProbe, TheHostsEndStopsAProbeThatHeedsItsFlagAndLetsAStubbornOneGo) {
+    // The words of a probe whose host ended while `sender` was being called.
+    const auto wordsAfterTheHost = [](ScriptedSender& sender) {
+        LoginProbe probe;
+        probe.setSender(sender.sender());
+        probe.start({QStringLiteral("10.1.1.1"), QStringLiteral("00:00:00:00:00:01")});
+        EXPECT_TRUE(sender.waitForCalls(1));
+        return probe.sharedWords();
+    };
+
     // One that heeds its flag has ended, verdict and all, when the host is gone: nothing of it
     // runs on into the process's exit.
     ScriptedSender heeding;
-    std::shared_ptr<const LoginProbeWords> words;
-    {
-        LoginProbe probe;
-        probe.setSender(heeding.sender());
-        probe.start({QStringLiteral("10.1.1.1"), QStringLiteral("00:00:00:00:00:01")});
-        ASSERT_TRUE(heeding.waitForCalls(1));
-        words = probe.sharedWords();
-    }
+    std::shared_ptr<const LoginProbeWords> words = wordsAfterTheHost(heeding);
     EXPECT_EQ(words->busy.load(), 0);
     EXPECT_EQ(words->open.load(), 0);
     EXPECT_EQ(words->locked.load(), 1);
@@ -186,13 +188,7 @@ TEST(LoginProbe, TheHostsEndStopsAProbeThatHeedsItsFlagAndLetsAStubbornOneGo) {
     // own words.
     ScriptedSender stubborn;
     stubborn.ignoreStop();
-    {
-        LoginProbe probe;
-        probe.setSender(stubborn.sender());
-        probe.start({QStringLiteral("10.1.1.2"), QStringLiteral("00:00:00:00:00:02")});
-        ASSERT_TRUE(stubborn.waitForCalls(1));
-        words = probe.sharedWords();
-    }
+    words = wordsAfterTheHost(stubborn);
     EXPECT_EQ(words->busy.load(), 1);
     stubborn.release(ProbeOutcome::Accepted);
     EXPECT_TRUE(WaitUntil([&] { return words->busy.load() == 0; }));
