@@ -33,9 +33,6 @@ public:
     // The same with a wait of the caller's choosing; a job that overstays it is abandoned.
     bool stop(std::chrono::milliseconds wait);
 
-    // Lets a running job go without waiting (its flag stays as it is).
-    void abandon() { thread_.abandon(); }
-
     bool exists() const { return thread_.exists(); }
     // The flag of the current run; null before the first start.
     std::shared_ptr<RunFlag> runFlag() const { return run_; }
