@@ -120,6 +120,9 @@ def http_entries(since=0):
 
 
 def mark():
+    """Where the next request will land in the journal. The simulator journals a request
+    after answering it, so a request made just before could still be on its way in."""
+    fence()
     return len(journal())
 
 
